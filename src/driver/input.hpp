@@ -1,0 +1,34 @@
+// Input lookahead: the one input being filtered, read in blocks, with at most one byte looked at
+// ahead of the reader. Bytes are 0 to 255; end of input is -1.
+#pragma once
+
+#include <cstddef>
+
+namespace diaset {
+
+struct Input {
+  const unsigned char* pos; // next byte to hand out
+  const unsigned char* end; // end of the bytes at hand
+  int fd;                   // where more bytes come from; -1 once there are no more
+  bool failed;              // a read failed: the input ended early
+};
+
+extern Input input;
+
+// Starts filtering the file open on fd, with fresh lookahead.
+void open_input_fd(int fd);
+// Starts filtering bytes held in memory; they must outlive the scan.
+void open_input_bytes(const unsigned char* bytes, std::size_t size);
+// Reads the next block; returns its first byte, still unread, or -1 at end of input.
+int refill_input();
+
+inline bool input_failed() { return input.failed; }
+
+inline int peek_byte() { return input.pos != input.end ? *input.pos : refill_input(); }
+
+inline int take_byte() {
+  if (input.pos == input.end && refill_input() < 0) return -1;
+  return *input.pos++;
+}
+
+} // namespace diaset

@@ -1,0 +1,52 @@
+#include "render/vowel.hpp"
+
+#include "driver/input.hpp"
+#include "driver/output.hpp"
+#include "render/place.hpp"
+
+namespace diaset {
+
+namespace {
+
+enum Tone : unsigned char { Acute, Grave, HookAbove, Tilde, DotBelow, TONE_COUNT };
+constexpr int CLASS_COUNT = PlainI + 1;
+
+// Where each tone goes, by the class of its vowel.
+// clang-format off
+constexpr Placement TONE_PLACEMENT[TONE_COUNT][CLASS_COUNT] = {
+    // AfterCircumflex   AfterHorn          AfterBreve         Plain              PlainI
+    {{'\'', 0.4, 0.15}, {'\'', 0.6, 0.1},  {'\'', 0.5, 0.15}, {'\'', 0.5, 0},    {'\'', 0.3, 0.15}},
+    {{'`', 0.6, 0.15},  {'`', 0.55, 0.1},  {'`', 0.5, 0.15},  {'`', 0.5, 0},     {'`', 0.4, 0.15}},
+    {{'?', 0.25, 0.2},  {'?', 0.45, 0.15}, {'?', 0.4, 0.15},  {'?', 0.4, 0.1},   {'?', 0.25, 0.2}},
+    {{'~', 0.5, 0.15},  {'~', 0.55, 0.15}, {'~', 0.5, 0.15},  {'~', 0.5, 0},     {'~', 0.4, 0.06}},
+    {{'.', 0.4, -0.2},  {'.', 0.4, -0.2},  {'.', 0.4, -0.2},  {'.', 0.4, -0.2},  {'.', 0.3, -0.2}},
+};
+// clang-format on
+
+Shift shift_of(int vowel) {
+  if (vowel == 'I') return CapitalIShift;
+  return vowel >= 'A' && vowel <= 'Z' ? CapitalShift : NoShift;
+}
+
+} // namespace
+
+void vowel_path(int vowel) {
+  const int next = peek_byte();
+  if (member(MARK_INDEX, next) < 0) return put_byte(vowel);
+  letter_shift = shift_of(vowel);
+  const VowelClass vowel_class = vowel == 'i' || vowel == 'I' ? PlainI : Plain;
+  put_byte(vowel);
+  // A modifier is left to the scan loop, which copies it.
+  if (member(TONE_INDEX, next) >= 0) place_tone(vowel_class);
+}
+
+void place_tone(VowelClass vowel_class) {
+  const int tone = member(TONE_INDEX, peek_byte());
+  if (tone < 0) return;
+  take_byte();
+  // The dot below hangs under the letter, whatever its height.
+  if (tone == DotBelow) letter_shift = UNRAISED[letter_shift];
+  place_mark(TONE_PLACEMENT[tone][vowel_class]);
+}
+
+} // namespace diaset

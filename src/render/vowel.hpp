@@ -1,0 +1,41 @@
+// The vowel path: a vowel letter and the marks typed after it.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace diaset {
+
+inline constexpr std::string_view VOWELS = "aeiouyAEIOUY";
+inline constexpr std::string_view MARKS = "'`?~.^+(";
+inline constexpr std::string_view TONES = "'`?~.";
+
+// The shape of the letter a tone sits on, which picks where the tone goes.
+enum VowelClass : unsigned char { AfterCircumflex, AfterHorn, AfterBreve, Plain, PlainI };
+
+// Byte lookup for a character set: each member's position in the set, -1 for any other byte.
+using ByteIndex = std::array<signed char, 256>;
+
+constexpr ByteIndex index_of(std::string_view set) {
+  ByteIndex index{};
+  index.fill(-1);
+  for (std::size_t i = 0; i < set.size(); ++i)
+    index[static_cast<unsigned char>(set[i])] = static_cast<signed char>(i);
+  return index;
+}
+
+inline constexpr ByteIndex MARK_INDEX = index_of(MARKS);
+inline constexpr ByteIndex TONE_INDEX = index_of(TONES);
+
+// Position of a byte, or of end of input (-1), in a character set; -1 if it is not a member.
+inline int member(const ByteIndex& set, int byte) {
+  return byte < 0 ? -1 : set[static_cast<unsigned char>(byte)];
+}
+
+// Writes a vowel and all the marks that follow it; the scan loop hands it every byte in VOWELS.
+void vowel_path(int vowel);
+
+// Draws a tone if one comes next; consumes nothing else.
+void place_tone(VowelClass vowel_class);
+
+} // namespace diaset

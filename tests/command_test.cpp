@@ -1,0 +1,81 @@
+// The command line and its failures, through the built binary.
+#include "run.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string ACUTE_A = R"(a\h'-0.50m'\z\'\h'0.50m')";
+
+TEST(Command, NoFileIsAUsageError) {
+  const Scratch s;
+  const Outcome r = s.run("$DIASET");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "Usage: diaset filename\n");
+  EXPECT_EQ(r.status, 2);
+}
+
+TEST(Command, FiltersOneFile) {
+  const Scratch s;
+  s.write("in.viqr", "a'\n");
+  const Outcome r = s.run("$DIASET in.viqr");
+  EXPECT_EQ(r.out, ACUTE_A + "\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST(Command, EmptyFileWritesNothing) {
+  const Scratch s;
+  s.write("empty", "");
+  const Outcome r = s.run("$DIASET empty");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST(Command, FiltersEveryFileInOrderWithFreshLookahead) {
+  const Scratch s;
+  s.write("one", "a");
+  s.write("two", "'d");
+  s.write("three", "d");
+  const Outcome r = s.run("$DIASET one two three one");
+  // A mark or d at the start of a file never joins the end of the file before.
+  EXPECT_EQ(r.out, "a'dda");
+  EXPECT_EQ(r.status, 0);
+}
+
+TEST(Command, ReportsAFileThatCannotBeOpenedAndGoesOn) {
+  const Scratch s;
+  s.write("good", "a'");
+  const Outcome r = s.run("$DIASET missing good -");
+  EXPECT_EQ(r.out, ACUTE_A);
+  EXPECT_EQ(r.err, "Cannot open file missing\nCannot open file -\n");
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST(Command, ReportsAFileThatCannotBeReadAndGoesOn) {
+  const Scratch s;
+  s.write("good", "a'");
+  const Outcome r = s.run("mkdir folder && $DIASET good folder good");
+  EXPECT_EQ(r.out, ACUTE_A + ACUTE_A);
+  EXPECT_EQ(r.err, "Cannot read file folder\n");
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST(Command, DiagnosticsFollowTheOutputBeforeThem) {
+  const Scratch s;
+  s.write("good", "x");
+  const Outcome r = s.run("$DIASET good missing good 2>&1");
+  EXPECT_EQ(r.out, "xCannot open file missing\nx");
+}
+
+TEST(Command, ReportsAnOutputThatCannotBeWritten) {
+  const Scratch s;
+  s.write("good", "a'");
+  for (const char* redirect : {">/dev/full", ">&-"}) {
+    const Outcome r = s.run(std::string("$DIASET good ") + redirect);
+    EXPECT_EQ(r.err, "Cannot write output\n") << redirect;
+    EXPECT_EQ(r.status, 1) << redirect;
+  }
+}
+
+} // namespace
