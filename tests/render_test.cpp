@@ -1,10 +1,14 @@
 // Rendering, byte for byte, through the same scan loop the binary runs.
 #include "driver/scan.hpp"
 #include "render/place.hpp"
+#include "run.hpp"
 
 #include <gtest/gtest.h>
 
+#include <regex>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -107,6 +111,111 @@ TEST(PlaceMark, AddsTheLetterShiftAndReversesEveryMotion) {
     char text[diaset::MARK_TEXT_ROOM];
     EXPECT_EQ(std::string(text, diaset::format_mark(c.mark, c.shift, text)), c.text);
   }
+}
+
+} // namespace
+
+namespace {
+
+TEST(Modifiers, DrawTheModifierThenStackTheTone) {
+  expect_renders({
+      {"a^", R"(\o'a^')"},
+      {"a^'", R"(\o'a^'\h'-0.40m'\v'-0.15m'\z\'\v'0.15m'\h'0.40m')"},
+      {"e^.", R"(\o'e^'\h'-0.40m'\v'0.20m'\z.\v'-0.20m'\h'0.40m')"},
+      {"A^", R"(A\h'-0.65m'\v'-0.20m'\z^\v'0.20m'\h'0.65m')"},
+      {"A^'",
+       R"(A\h'-0.65m'\v'-0.20m'\z^\v'0.20m'\h'0.65m'\h'-0.50m'\v'-0.35m'\z\'\v'0.35m'\h'0.50m')"},
+      {"o+", R"(o\h'-0.25m'\v'0.10m'\z'\v'-0.10m'\h'0.25m')"},
+      {"O+", R"(O\h'-0.30m'\v'-0.15m'\z'\v'0.15m'\h'0.30m')"},
+      {"o+?",
+       R"(o\h'-0.25m'\v'0.10m'\z'\v'-0.10m'\h'0.25m'\h'-0.45m'\v'-0.15m'\z'\v'0.15m'\h'0.45m')"},
+      {"O+'",
+       R"(O\h'-0.30m'\v'-0.15m'\z'\v'0.15m'\h'0.30m'\h'-0.70m'\v'-0.30m'\z\'\v'0.30m'\h'0.70m')"},
+      {"a(",
+       R"(a\h'-0.50m'\v'0.10m'\z\`\v'-0.10m'\h'0.50m'\h'-0.48m'\v'0.10m'\z\'\v'-0.10m'\h'0.48m')"},
+      {"A(",
+       R"(A\h'-0.60m'\v'-0.10m'\z\`\v'0.10m'\h'0.60m'\h'-0.58m'\v'-0.10m'\z\'\v'0.10m'\h'0.58m')"},
+      {"A(.", R"(A\h'-0.60m'\v'-0.10m'\z\`\v'0.10m'\h'0.60m'\h'-0.58m'\v'-0.10m'\z\'\v'0.10m')"
+              R"(\h'0.58m'\h'-0.50m'\v'0.20m'\z.\v'-0.20m'\h'0.50m')"},
+      {"u+~", R"(u\h'-0.25m'\v'0.10m'\z'\v'-0.10m'\h'0.25m'\h'-0.55m'\v'-0.15m'\z\fB~\fP)"
+              R"(\v'0.15m'\h'0.55m')"},
+      {"o^`", R"(\o'o^'\h'-0.60m'\v'-0.15m'\z\`\v'0.15m'\h'0.60m')"},
+  });
+}
+
+TEST(Modifiers, TakeOneModifierThenOneTone) {
+  expect_renders({
+      {"a^^", R"(\o'a^'^)"},
+      {"a^('", R"(\o'a^'(')"},
+      {"a'^", R"(a\h'-0.50m'\z\'\h'0.50m'^)"},
+      {"a^''", R"(\o'a^'\h'-0.40m'\v'-0.15m'\z\'\v'0.15m'\h'0.40m'')"},
+      {"o+x", R"(o\h'-0.25m'\v'0.10m'\z'\v'-0.10m'\h'0.25m'x)"},
+  });
+}
+
+TEST(Modifiers, LeaveAPairThatDoesNotCombineAsTyped) {
+  for (const char* pair :
+       {"i^", "u^", "y^", "a+", "e+", "i+", "y+", "e(", "i(", "o(", "u(", "y(",
+        "I^", "U^", "Y^", "A+", "E+", "I+", "Y+", "E(", "I(", "O(", "U(", "Y("}) {
+    EXPECT_EQ(render_bytes(pair), pair);
+    // The tone after it is then an ordinary byte too.
+    EXPECT_EQ(render_bytes(std::string(pair) + "'"), std::string(pair) + "'");
+  }
+}
+
+TEST(Modifiers, RenderWholeWords) {
+  expect_renders({
+      {"Vie^.t", R"(Vi\o'e^'\h'-0.40m'\v'0.20m'\z.\v'-0.20m'\h'0.40m't)"},
+      {"ddu+o+`ng",
+       R"(d\h'-0.30m'\v'-0.35m'\z\(hy\v'0.35m'\h'0.30m'u\h'-0.25m'\v'0.10m'\z'\v'-0.10m'\h'0.25m')"
+       R"(o\h'-0.25m'\v'0.10m'\z'\v'-0.10m'\h'0.25m'\h'-0.55m'\v'-0.10m'\z\`\v'0.10m'\h'0.55m'ng)"},
+  });
+}
+
+// Every cluster the input convention can form: each vowel alone, with a tone, with a modifier,
+// and with a modifier and a tone.
+std::vector<std::string> every_cluster() {
+  std::vector<std::string> clusters = {"dd", "dD", "Dd", "DD"};
+  for (const char vowel : std::string("aeiouyAEIOUY"))
+    for (const std::string modifier : {"", "^", "+", "("})
+      for (const std::string tone : {"", "'", "`", "?", "~", "."})
+        clusters.push_back(vowel + modifier + tone);
+  return clusters;
+}
+
+TEST(Modifiers, LowercaseCircumflexVowelsAppearOnlyInTheOverstrike) {
+  for (const std::string& cluster : every_cluster()) {
+    if (cluster.size() < 2 || cluster[1] != '^' ||
+        std::string("aeo").find(cluster[0]) == std::string::npos)
+      continue;
+    const std::string out = render_bytes(cluster);
+    EXPECT_EQ(out.find(std::string("\\o'") + cluster[0] + "^'"), 0u) << cluster;
+    EXPECT_EQ(out.find(cluster[0], 4), std::string::npos) << cluster;
+  }
+}
+
+TEST(Modifiers, EveryMotionIsOneOfTheKnownDistances) {
+  const std::set<std::string> known = {"0.06", "0.10", "0.15", "0.20", "0.25", "0.26",
+                                       "0.30", "0.35", "0.40", "0.45", "0.48", "0.50",
+                                       "0.55", "0.58", "0.60", "0.65", "0.70"};
+  std::set<std::string> seen;
+  const std::regex motion(R"(\\[hv]'-?([0-9]\.[0-9][0-9])m')");
+  for (const std::string& cluster : every_cluster()) {
+    const std::string out = render_bytes(cluster);
+    for (std::sregex_iterator m(out.begin(), out.end(), motion), end; m != end; ++m)
+      seen.insert((*m)[1]);
+  }
+  EXPECT_EQ(seen, known);
+}
+
+} // namespace
+
+namespace {
+
+TEST(Golden, BundledExampleRendersAsRecorded) {
+  const std::string source = DIASET_SOURCE_DIR;
+  EXPECT_EQ(render_bytes(read_file(source + "/examples/sample.viqr")),
+            read_file(source + "/tests/golden/sample.tr"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "driver/input.hpp"
 #include "driver/output.hpp"
+#include "render/modifier.hpp"
 #include "render/place.hpp"
 
 namespace diaset {
@@ -35,9 +36,14 @@ void vowel_path(int vowel) {
   if (member(MARK_INDEX, next) < 0) return put_byte(vowel);
   letter_shift = shift_of(vowel);
   const VowelClass vowel_class = vowel == 'i' || vowel == 'I' ? PlainI : Plain;
+  if (member(TONE_INDEX, next) >= 0) {
+    put_byte(vowel);
+    return place_tone(vowel_class);
+  }
+  if (const Modification* modified = modification(vowel, next))
+    return modifier_step(vowel, *modified);
+  // A modifier that does not fit the vowel is left to the scan loop, which copies it.
   put_byte(vowel);
-  // A modifier is left to the scan loop, which copies it.
-  if (member(TONE_INDEX, next) >= 0) place_tone(vowel_class);
 }
 
 void place_tone(VowelClass vowel_class) {

@@ -1,0 +1,28 @@
+// Vowel modifiers: the circumflex, horn and breve that change a vowel's shape, with a tone
+// stacked on the changed letter.
+#pragma once
+
+#include "render/place.hpp"
+#include "render/vowel.hpp"
+
+#include <string_view>
+
+namespace diaset {
+
+// A modifier and the vowels it combines with, and how the combination is drawn.
+struct Modification {
+  char modifier;
+  std::string_view vowels;
+  bool overstrike; // the vowel is written as troff's overstrike with "^" instead of plainly
+  unsigned char mark_count;
+  Placement marks[2];
+  VowelClass after; // the class a following tone sees
+};
+
+// How a vowel and the byte after it combine, or null if they do not.
+const Modification* modification(int vowel, int modifier);
+
+// Writes a vowel changed by its modifier, which is next in the input, and any tone after it.
+void modifier_step(int vowel, const Modification& modified);
+
+} // namespace diaset
