@@ -78,4 +78,22 @@ TEST(Command, ReportsAnOutputThatCannotBeWritten) {
   }
 }
 
+TEST(Command, WritesWhatTheStraightforwardFilterWrites) {
+  // Every vowel with every modifier and tone, every d pair and escape, each followed by every
+  // kind of byte, in a file long enough for the fast path and through block boundaries.
+  std::string text;
+  const std::string after = std::string("x'`?~.^+(dD\\a\n\0\xff", 16);
+  for (int round = 0; round < 4; ++round)
+    for (const char first : std::string("aeiouyAEIOUYdD\\x"))
+      for (const std::string mark : {"", "^", "+", "(", "'", "`", "?", "~", ".", "d", "D"})
+        for (const std::string tone : {"", "'", "`", "?", "~", "."})
+          for (const char next : after) text += first + mark + tone + next + ' ';
+  const Scratch s;
+  s.write("every.viqr", text);
+  const Outcome r = s.run("$DIASET every.viqr");
+  const Outcome expected = s.run(std::string("'") + DIASET_BASELINE + "' every.viqr");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(r.out == expected.out) << "the outputs differ";
+}
+
 } // namespace

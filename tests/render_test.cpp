@@ -1,10 +1,13 @@
 // Rendering, byte for byte, through the same scan loop the binary runs.
 #include "driver/scan.hpp"
+#include "render/modifier.hpp"
 #include "render/place.hpp"
+#include "render/vowel.hpp"
 #include "run.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <regex>
 #include <set>
 #include <string>
@@ -108,8 +111,64 @@ TEST(PlaceMark, AddsTheLetterShiftAndReversesEveryMotion) {
       {{'`', 0, 0}, {0, 0}, R"(\z\`)"},
   };
   for (const MarkCase& c : cases) {
-    char text[diaset::MARK_TEXT_ROOM];
-    EXPECT_EQ(std::string(text, diaset::format_mark(c.mark, c.shift, text)), c.text);
+    const diaset::MarkText text = diaset::mark_text(c.mark, c.shift);
+    EXPECT_EQ(std::string(text.bytes, text.size), c.text);
+  }
+}
+
+// The mark texts made at compile time against printf itself, for every mark in the tables under
+// every shift.
+std::string printf_mark(const diaset::Placement& mark, diaset::LetterShift shift) {
+  const float h = shift.left + static_cast<float>(mark.left);
+  const float v = shift.raise + static_cast<float>(mark.raise);
+  char motion[32];
+  std::string text;
+  const auto put = [&](const char* format, float length) {
+    std::snprintf(motion, sizeof motion, format, static_cast<double>(length));
+    text += motion;
+  };
+  if (h != 0) put("\\h'%.2fm'", -h);
+  if (v != 0) put("\\v'%.2fm'", -v);
+  for (const diaset::Glyph& g : diaset::mark_glyph)
+    if (g.glyph == mark.glyph) text += g.text;
+  if (v != 0) put("\\v'%.2fm'", v);
+  if (h != 0) put("\\h'%.2fm'", h);
+  return text;
+}
+
+void expect_printf_texts(const diaset::Placement& mark, const diaset::MarkTexts& texts) {
+  for (int s = 0; s < diaset::SHIFT_COUNT; ++s) {
+    const diaset::MarkText& text = texts[static_cast<std::size_t>(s)];
+    EXPECT_EQ(std::string(text.bytes, text.size), printf_mark(mark, diaset::LETTER_SHIFTS[s]))
+        << "glyph " << mark.glyph << " at " << mark.left << ", " << mark.raise << ", shift " << s;
+  }
+}
+
+TEST(PlaceMark, EveryTextInTheTablesIsWhatPrintfWrites) {
+  for (std::size_t t = 0; t < diaset::TONE_COUNT; ++t)
+    for (std::size_t c = 0; c < diaset::CLASS_COUNT; ++c)
+      expect_printf_texts(diaset::TONE_PLACEMENT[t][c], diaset::TONE_MARKS[t][c]);
+  for (const diaset::Modification& m : diaset::MODIFICATIONS)
+    for (unsigned char i = 0; i < m.mark_count; ++i) expect_printf_texts(m.marks[i], m.texts[i]);
+  for (std::size_t b = 0; b < 2; ++b) expect_printf_texts(diaset::BARS[b], diaset::BAR_MARKS[b]);
+}
+
+TEST(PlaceMark, FormatsLengthsAsPrintfDoes) {
+  // Beyond the tables: lengths up to a few em, ties of the decimal form included.
+  for (int i = -400000; i <= 400000; i += 7) {
+    const float length = static_cast<float>(i) / 100000.0f;
+    diaset::MarkText text{};
+    diaset::append_hundredths(text, length);
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%.2f", static_cast<double>(length));
+    ASSERT_EQ(std::string(text.bytes, text.size), expected) << length;
+  }
+  for (const float tie : {0.125f, 0.375f, -0.625f, 2.5f / 100, 0.005f}) {
+    diaset::MarkText text{};
+    diaset::append_hundredths(text, tie);
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%.2f", static_cast<double>(tie));
+    EXPECT_EQ(std::string(text.bytes, text.size), expected) << tie;
   }
 }
 

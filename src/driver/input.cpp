@@ -8,21 +8,29 @@ namespace diaset {
 Input input;
 
 namespace {
-unsigned char block[64 * 1024];
+unsigned char file_block[64 * 1024];
 }
 
-void open_input_fd(int fd) { input = Input{block, block, fd, false}; }
+void open_input_fd(int fd) {
+  input = Input{file_block, file_block, fd, false, nullptr, nullptr, 0};
+}
 
-void open_input_bytes(const unsigned char* bytes, std::size_t size) {
-  input = Input{bytes, bytes + size, -1, false};
+void open_input_bytes(const unsigned char* bytes, std::size_t size, std::size_t block_size) {
+  input = Input{bytes, bytes, -1, false, bytes, bytes + size, block_size};
 }
 
 int refill_input() {
+  if (input.rest != input.rest_end) {
+    input.pos = input.rest;
+    const auto left = static_cast<std::size_t>(input.rest_end - input.rest);
+    input.end = input.rest += left < input.block ? left : input.block;
+    return *input.pos;
+  }
   while (input.fd >= 0) {
-    const ssize_t got = read(input.fd, block, sizeof block);
+    const ssize_t got = read(input.fd, file_block, sizeof file_block);
     if (got > 0) {
-      input.pos = block;
-      input.end = block + got;
+      input.pos = file_block;
+      input.end = file_block + got;
       return *input.pos;
     }
     if (got < 0 && errno == EINTR) continue;

@@ -3,22 +3,27 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace diaset {
 
 struct Input {
-  const unsigned char* pos; // next byte to hand out
-  const unsigned char* end; // end of the bytes at hand
-  int fd;                   // where more bytes come from; -1 once there are no more
-  bool failed;              // a read failed: the input ended early
+  const unsigned char* pos;  // next byte to hand out
+  const unsigned char* end;  // end of the bytes at hand
+  int fd;                    // where more bytes come from; -1 once there are no more
+  bool failed;               // a read failed: the input ended early
+  const unsigned char* rest; // for bytes in memory: those not yet handed over as a block
+  const unsigned char* rest_end;
+  std::size_t block; // and how many to hand over at a time
 };
 
 extern Input input;
 
 // Starts filtering the file open on fd, with fresh lookahead.
 void open_input_fd(int fd);
-// Starts filtering bytes held in memory; they must outlive the scan.
-void open_input_bytes(const unsigned char* bytes, std::size_t size);
+// Starts filtering bytes held in memory, handed over in blocks of the given size as a file's
+// are read; they must outlive the scan.
+void open_input_bytes(const unsigned char* bytes, std::size_t size, std::size_t block = SIZE_MAX);
 // Reads the next block; returns its first byte, still unread, or -1 at end of input.
 int refill_input();
 

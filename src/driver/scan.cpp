@@ -2,6 +2,7 @@
 
 #include "driver/input.hpp"
 #include "driver/output.hpp"
+#include "driver/replay.hpp"
 #include "render/place.hpp"
 #include "render/vowel.hpp"
 
@@ -21,16 +22,12 @@ constexpr std::array<Path, 256> path_table() {
 
 constexpr std::array<Path, 256> PATH = path_table();
 
-// The bar through a doubled d, placed by the case of the first d.
-constexpr Placement BAR_LOWER = {'-', 0.3, 0.35};
-constexpr Placement BAR_UPPER = {'-', 0.7, 0.15};
-
 void crossed_d(int d) {
   put_byte(d);
   const int next = peek_byte();
   if (next != 'd' && next != 'D') return;
   take_byte();
-  place_mark(d == 'd' ? BAR_LOWER : BAR_UPPER);
+  place_mark(BAR_MARKS[d == 'd' ? 0 : 1]);
 }
 
 void escape() {
@@ -44,23 +41,34 @@ void append_capture(const char* data, std::size_t size) { capture->append(data, 
 
 } // namespace
 
-void scan_input() {
-  for (int byte; (byte = take_byte()) >= 0;) {
-    letter_shift = NoShift;
-    switch (PATH[static_cast<unsigned char>(byte)]) {
-    case Vowel: vowel_path(byte); break;
-    case CrossedD: crossed_d(byte); break;
-    case Escape: escape(); break;
-    case Copy: put_byte(byte); break;
-    }
+void scan_byte(int byte) {
+  letter_shift = NoShift;
+  switch (PATH[static_cast<unsigned char>(byte)]) {
+  case Vowel: vowel_path(byte); break;
+  case CrossedD: crossed_d(byte); break;
+  case Escape: escape(); break;
+  case Copy: put_byte(byte); break;
   }
 }
 
-std::string render_bytes(std::string_view bytes) {
+void scan_input() {
+  static const bool prepared = (prepare_steps(), true);
+  (void)prepared;
+  for (;;) {
+    replay_steps();
+    // Near the end of a block or of the input, and when the output is nearly full, the
+    // byte-by-byte path takes a turn, reading on and draining as it needs.
+    const int byte = take_byte();
+    if (byte < 0) break;
+    scan_byte(byte);
+  }
+}
+
+std::string render_bytes(std::string_view bytes, std::size_t block) {
   std::string text;
   capture = &text;
   start_output(append_capture);
-  open_input_bytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  open_input_bytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), block);
   scan_input();
   drain_output();
   return text;

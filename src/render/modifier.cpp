@@ -9,16 +9,6 @@ namespace diaset {
 
 namespace {
 
-// clang-format off
-constexpr Modification MODIFICATIONS[] = {
-    {'^', "aeo", true,  0, {},                                     AfterCircumflex},
-    {'^', "AEO", false, 1, {{'^', 0.55, 0}},                       AfterCircumflex},
-    {'+', "ou",  false, 1, {{'?', 0.25, -0.1}},                    AfterHorn},
-    {'+', "OU",  false, 1, {{'?', 0.2, -0.05}},                    AfterHorn},
-    {'(', "aA",  false, 2, {{'`', 0.5, -0.1}, {'\'', 0.48, -0.1}}, AfterBreve},
-};
-// clang-format on
-
 constexpr std::string_view MODIFIERS = "^+(";
 constexpr ByteIndex MODIFIER_INDEX = index_of(MODIFIERS);
 
@@ -57,7 +47,7 @@ void modifier_step(int vowel, const Modification& modified) {
     put_byte(vowel);
   }
   take_byte();
-  for (unsigned char i = 0; i < modified.mark_count; ++i) place_mark(modified.marks[i]);
+  for (unsigned char i = 0; i < modified.mark_count; ++i) place_mark(modified.texts[i]);
   place_tone(modified.after);
 }
 

@@ -17,7 +17,23 @@ struct Modification {
   unsigned char mark_count;
   Placement marks[2];
   VowelClass after; // the class a following tone sees
+  MarkTexts texts[2];
 };
+
+constexpr Modification with_texts(Modification m) {
+  for (unsigned char i = 0; i < m.mark_count; ++i) m.texts[i] = mark_texts(m.marks[i]);
+  return m;
+}
+
+// clang-format off
+inline constexpr Modification MODIFICATIONS[] = {
+    with_texts({'^', "aeo", true,  0, {},                                     AfterCircumflex, {}}),
+    with_texts({'^', "AEO", false, 1, {{'^', 0.55, 0}},                       AfterCircumflex, {}}),
+    with_texts({'+', "ou",  false, 1, {{'?', 0.25, -0.1}},                    AfterHorn,       {}}),
+    with_texts({'+', "OU",  false, 1, {{'?', 0.2, -0.05}},                    AfterHorn,       {}}),
+    with_texts({'(', "aA",  false, 2, {{'`', 0.5, -0.1}, {'\'', 0.48, -0.1}}, AfterBreve,      {}}),
+};
+// clang-format on
 
 // How a vowel and the byte after it combine, or null if they do not.
 const Modification* modification(int vowel, int modifier);

@@ -9,21 +9,6 @@ namespace diaset {
 
 namespace {
 
-enum Tone : unsigned char { Acute, Grave, HookAbove, Tilde, DotBelow, TONE_COUNT };
-constexpr int CLASS_COUNT = PlainI + 1;
-
-// Where each tone goes, by the class of its vowel.
-// clang-format off
-constexpr Placement TONE_PLACEMENT[TONE_COUNT][CLASS_COUNT] = {
-    // AfterCircumflex   AfterHorn          AfterBreve         Plain              PlainI
-    {{'\'', 0.4, 0.15}, {'\'', 0.6, 0.1},  {'\'', 0.5, 0.15}, {'\'', 0.5, 0},    {'\'', 0.3, 0.15}},
-    {{'`', 0.6, 0.15},  {'`', 0.55, 0.1},  {'`', 0.5, 0.15},  {'`', 0.5, 0},     {'`', 0.4, 0.15}},
-    {{'?', 0.25, 0.2},  {'?', 0.45, 0.15}, {'?', 0.4, 0.15},  {'?', 0.4, 0.1},   {'?', 0.25, 0.2}},
-    {{'~', 0.5, 0.15},  {'~', 0.55, 0.15}, {'~', 0.5, 0.15},  {'~', 0.5, 0},     {'~', 0.4, 0.06}},
-    {{'.', 0.4, -0.2},  {'.', 0.4, -0.2},  {'.', 0.4, -0.2},  {'.', 0.4, -0.2},  {'.', 0.3, -0.2}},
-};
-// clang-format on
-
 Shift shift_of(int vowel) {
   if (vowel == 'I') return CapitalIShift;
   return vowel >= 'A' && vowel <= 'Z' ? CapitalShift : NoShift;
@@ -52,7 +37,7 @@ void place_tone(VowelClass vowel_class) {
   take_byte();
   // The dot below hangs under the letter, whatever its height.
   if (tone == DotBelow) letter_shift = UNRAISED[letter_shift];
-  place_mark(TONE_PLACEMENT[tone][vowel_class]);
+  place_mark(TONE_MARKS[static_cast<std::size_t>(tone)][vowel_class]);
 }
 
 } // namespace diaset

@@ -1,6 +1,8 @@
 // The vowel path: a vowel letter and the marks typed after it.
 #pragma once
 
+#include "render/place.hpp"
+
 #include <array>
 #include <string_view>
 
@@ -12,6 +14,32 @@ inline constexpr std::string_view TONES = "'`?~.";
 
 // The shape of the letter a tone sits on, which picks where the tone goes.
 enum VowelClass : unsigned char { AfterCircumflex, AfterHorn, AfterBreve, Plain, PlainI };
+
+enum Tone : unsigned char { Acute, Grave, HookAbove, Tilde, DotBelow, TONE_COUNT };
+inline constexpr int CLASS_COUNT = PlainI + 1;
+
+// Where each tone goes, by the class of its vowel.
+// clang-format off
+inline constexpr Placement TONE_PLACEMENT[TONE_COUNT][CLASS_COUNT] = {
+    // AfterCircumflex   AfterHorn          AfterBreve         Plain              PlainI
+    {{'\'', 0.4, 0.15}, {'\'', 0.6, 0.1},  {'\'', 0.5, 0.15}, {'\'', 0.5, 0},    {'\'', 0.3, 0.15}},
+    {{'`', 0.6, 0.15},  {'`', 0.55, 0.1},  {'`', 0.5, 0.15},  {'`', 0.5, 0},     {'`', 0.4, 0.15}},
+    {{'?', 0.25, 0.2},  {'?', 0.45, 0.15}, {'?', 0.4, 0.15},  {'?', 0.4, 0.1},   {'?', 0.25, 0.2}},
+    {{'~', 0.5, 0.15},  {'~', 0.55, 0.15}, {'~', 0.5, 0.15},  {'~', 0.5, 0},     {'~', 0.4, 0.06}},
+    {{'.', 0.4, -0.2},  {'.', 0.4, -0.2},  {'.', 0.4, -0.2},  {'.', 0.4, -0.2},  {'.', 0.3, -0.2}},
+};
+// clang-format on
+
+using ToneMarks = std::array<std::array<MarkTexts, CLASS_COUNT>, TONE_COUNT>;
+
+constexpr ToneMarks tone_marks() {
+  ToneMarks marks{};
+  for (std::size_t t = 0; t < TONE_COUNT; ++t)
+    for (std::size_t c = 0; c < CLASS_COUNT; ++c) marks[t][c] = mark_texts(TONE_PLACEMENT[t][c]);
+  return marks;
+}
+
+inline constexpr ToneMarks TONE_MARKS = tone_marks();
 
 // Byte lookup for a character set: each member's position in the set, -1 for any other byte.
 using ByteIndex = std::array<signed char, 256>;

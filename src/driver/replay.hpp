@@ -1,0 +1,65 @@
+// Replay: the scan loop's fast path. What one turn of the byte-by-byte path writes and consumes
+// depends only on the class of its byte and of the two after it, so each class of three bytes is
+// rendered once by that path, when filtering starts, and replayed from a table. Per input byte
+// that is a few lookups and one fixed-length copy, with no branch that depends on the text: on
+// text like this, a branch per byte is mispredicted often enough to cost more than all the rest.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace diaset {
+
+// The bytes that make a class of their own at each of the three places; every other byte is in
+// the last class of its place. The first byte: vowels, crossed d and the escape, then plain.
+inline constexpr std::string_view FIRST_BYTES = "aeiouyAEIOUYdD\\";
+// The byte after it: the marks, and d for a doubled d.
+inline constexpr std::string_view SECOND_BYTES = "'`?~.^+(dD";
+// The byte after that: the tones, which may follow a modifier.
+inline constexpr std::string_view THIRD_BYTES = "'`?~.";
+
+inline constexpr std::size_t SECOND_CLASSES = SECOND_BYTES.size() + 1;
+inline constexpr std::size_t THIRD_CLASSES = THIRD_BYTES.size() + 1;
+inline constexpr std::size_t STEP_COUNT = (FIRST_BYTES.size() + 1) * SECOND_CLASSES * THIRD_CLASSES;
+
+// Every step copies this many bytes, of which it keeps its size: a fixed length keeps the copy
+// free of branches. It holds any vowel with one mark, or a crossed d; the longer texts of a
+// modifier with a tone after it take a second copy, up to the longest step.
+inline constexpr std::size_t STEP_COPY = 48;
+inline constexpr std::size_t MAX_STEP_SIZE = 144;
+
+struct alignas(8) Step {
+  std::uint16_t text;   // where the output starts: in the step texts, or at this input offset
+  std::uint8_t size;    // output bytes
+  std::uint8_t advance; // input bytes consumed
+  std::uint8_t source;  // 0: the step texts; 1: the input, for a copied or escaped byte
+};
+
+using StepKeys = std::array<std::uint16_t, 256>;
+
+constexpr StepKeys step_keys(std::string_view bytes, std::size_t stride) {
+  StepKeys keys{};
+  keys.fill(static_cast<std::uint16_t>(bytes.size() * stride));
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    keys[static_cast<unsigned char>(bytes[i])] = static_cast<std::uint16_t>(i * stride);
+  return keys;
+}
+
+inline constexpr std::size_t FIRST_STRIDE = SECOND_CLASSES * THIRD_CLASSES;
+inline constexpr StepKeys FIRST_KEY = step_keys(FIRST_BYTES, FIRST_STRIDE);
+inline constexpr StepKeys SECOND_KEY = step_keys(SECOND_BYTES, THIRD_CLASSES);
+inline constexpr StepKeys THIRD_KEY = step_keys(THIRD_BYTES, 1);
+
+extern Step steps[STEP_COUNT];
+extern char step_texts[];
+
+// Fills the step table by running the byte-by-byte path on one representative of each class.
+void prepare_steps();
+
+// Replays steps for as long as a step's three bytes and a whole copy's worth of input are at
+// hand, draining the output as it fills; the byte-by-byte path does the rest of a block.
+void replay_steps();
+
+} // namespace diaset
