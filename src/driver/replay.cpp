@@ -4,7 +4,13 @@
 #include "driver/output.hpp"
 #include "driver/scan.hpp"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace diaset {
 
@@ -58,48 +64,116 @@ void prepare_steps() {
   output = saved_output;
 }
 
-void replay_steps() {
-  // The positions live in registers for the run, and go back to the streams at its end.
-  const unsigned char* in = input.pos;
-  // Each turn reads the byte two places on, and may copy a whole copy's worth of input from the
-  // byte after it.
-  if (input.end - in <= static_cast<std::ptrdiff_t>(STEP_COPY)) return;
-  const unsigned char* const in_last = input.end - STEP_COPY - 1;
-  // Each byte is looked up once, as it comes into sight two places on; the keys of the two
-  // nearer bytes are carried along.
-  std::size_t first = FIRST_KEY[in[0]], second = SECOND_KEY[in[1]], next_first = FIRST_KEY[in[1]];
-  // Every position is visited, and one that the last step consumed writes nothing. Deciding that
-  // by a count, rather than jumping by the step's advance, keeps the next position's lookups off
-  // the path of this one's.
-  unsigned covered = 0;
-  while (in <= in_last) {
-    if (output.end - output.pos < static_cast<std::ptrdiff_t>(MAX_STEP_SIZE)) drain_output();
-    char* out = output.pos;
-    // No position writes more than the longest step, so this many fit in the output.
-    const auto room = static_cast<std::size_t>(output.end - out) / MAX_STEP_SIZE;
-    const auto left = static_cast<std::size_t>(in_last - in) + 1;
-    for (std::size_t n = room < left ? room : left; n > 0; --n, ++in) {
-      const unsigned char third = in[2];
-      const Step& step = steps[first + second + THIRD_KEY[third]];
-      first = next_first;
-      second = SECOND_KEY[third];
-      next_first = FIRST_KEY[third];
-      const char* from =
-          (step.source != 0 ? reinterpret_cast<const char*>(in) : step_texts) + step.text;
-      std::memcpy(out, from, STEP_COPY);
-      // Masks, not branches: whether a position starts a step follows the text, and a branch
-      // on it would be mispredicted at every consumed mark.
-      const unsigned starts = 0u - (covered == 0);
-      const unsigned size = step.size & starts;
-      if (size > STEP_COPY)
-        std::memcpy(out + STEP_COPY, from + STEP_COPY, MAX_STEP_SIZE - STEP_COPY);
-      out += size;
-      covered = covered - 1 + (step.advance & starts); // wraps to the advance less one
-    }
-    output.pos = out;
+namespace {
+
+// The input is walked in windows: a bitmap of the window's own-turn bytes, then the walk.
+constexpr std::size_t WINDOW = 4096;
+std::uint64_t own_turns[WINDOW / 64];
+
+// 1 for a byte that takes a turn of its own: a vowel, d or the escape. Every other byte is
+// copied, and the marks are never among these, which is what lets the walk skip from one of
+// these to the next.
+constexpr std::array<std::uint8_t, 256> own_turn_bytes() {
+  std::array<std::uint8_t, 256> own{};
+  for (const char c : FIRST_BYTES) own[static_cast<unsigned char>(c)] = 1;
+  return own;
+}
+constexpr std::array<std::uint8_t, 256> OWN_TURN = own_turn_bytes();
+
+std::uint64_t map_word(const unsigned char* from, std::size_t bits) {
+  std::uint64_t map = 0;
+  for (std::size_t b = 0; b < bits; ++b) map |= std::uint64_t{OWN_TURN[from[b]]} << b;
+  return map;
+}
+
+#if defined(__SSE2__)
+// Sixteen bytes at a time. Setting bit 5 folds each capital onto its small letter and no other
+// byte onto a letter, so seven comparisons find the vowels and d in both cases.
+std::uint64_t map_word_sse2(const unsigned char* from) {
+  static_assert(FIRST_BYTES == "aeiouyAEIOUYdD\\");
+  std::uint64_t map = 0;
+  for (int part = 0; part < 4; ++part) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * part));
+    const __m128i folded = _mm_or_si128(bytes, _mm_set1_epi8(0x20));
+    __m128i hit = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'));
+    for (const char letter : {'a', 'e', 'i', 'o', 'u', 'y', 'd'})
+      hit = _mm_or_si128(hit, _mm_cmpeq_epi8(folded, _mm_set1_epi8(letter)));
+    map |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hit))) << 16 * part;
   }
-  // The bytes that the last step consumed are already written.
-  input.pos = in + covered;
+  return map;
+}
+#endif
+
+void map_own_turns(const unsigned char* from, std::size_t size) {
+  for (std::size_t word = 0; word * 64 < size; ++word) {
+    const std::size_t bits = size - word * 64 < 64 ? size - word * 64 : 64;
+#if defined(__SSE2__)
+    if (bits == 64) {
+      own_turns[word] = map_word_sse2(from + word * 64);
+      continue;
+    }
+#endif
+    own_turns[word] = map_word(from + word * 64, bits);
+  }
+}
+
+// Copies a run of plain bytes: one fixed copy covers most runs.
+char* copy_plain(char* out, const unsigned char* from, std::size_t size) {
+  std::memcpy(out, from, 16);
+  if (size > 16) std::memcpy(out + 16, from + 16, size - 16);
+  return out + size;
+}
+
+} // namespace
+
+void replay_steps() {
+  // A turn reads the two bytes after its own and may copy a whole copy's worth of input from the
+  // byte after it; a plain run's first copy reads 16 bytes.
+  if (input.end - input.pos <= static_cast<std::ptrdiff_t>(STEP_COPY)) return;
+  const unsigned char* const last = input.end - STEP_COPY - 1;
+  const unsigned char* plain = input.pos; // the first byte not yet written
+  char* out = output.pos;
+  // Room for a plain run and the longest turn after it, with the copies' spare bytes.
+  const auto make_room = [&](std::size_t run) {
+    if (output.end - out >= static_cast<std::ptrdiff_t>(run + 16 + MAX_STEP_SIZE)) return;
+    output.pos = out;
+    drain_output();
+    out = output.pos;
+  };
+  while (plain <= last) {
+    const unsigned char* const window = plain;
+    const auto size = std::min(WINDOW, static_cast<std::size_t>(last - window) + 1);
+    map_own_turns(window, size);
+    for (std::size_t word = 0; word * 64 < size; ++word) {
+      const unsigned char* const base = window + word * 64;
+      for (std::uint64_t map = own_turns[word]; map != 0; map &= map - 1) {
+        const unsigned char* const turn = base + std::countr_zero(map);
+        // A doubled d or an escape consumed it. (After a vowel, only marks are consumed.)
+        if (turn < plain) continue;
+        const auto run = static_cast<std::size_t>(turn - plain);
+        make_room(run);
+        out = copy_plain(out, plain, run);
+        const Step& step = steps[FIRST_KEY[turn[0]] + SECOND_KEY[turn[1]] + THIRD_KEY[turn[2]]];
+        const char* from =
+            (step.source != 0 ? reinterpret_cast<const char*>(turn) : step_texts) + step.text;
+        std::memcpy(out, from, STEP_COPY);
+        if (step.size > STEP_COPY)
+          std::memcpy(out + STEP_COPY, from + STEP_COPY, MAX_STEP_SIZE - STEP_COPY);
+        out += step.size;
+        plain = turn + step.advance;
+      }
+    }
+    // The rest of the window is plain.
+    const unsigned char* const window_end = window + size;
+    if (plain < window_end) {
+      const auto run = static_cast<std::size_t>(window_end - plain);
+      make_room(run);
+      out = copy_plain(out, plain, run);
+      plain = window_end;
+    }
+  }
+  input.pos = plain;
+  output.pos = out;
 }
 
 } // namespace diaset

@@ -1,8 +1,10 @@
-// Replay: the scan loop's fast path. What one turn of the byte-by-byte path writes and consumes
-// depends only on the class of its byte and of the two after it, so each class of three bytes is
-// rendered once by that path, when filtering starts, and replayed from a table. Per input byte
-// that is a few lookups and one fixed-length copy, with no branch that depends on the text: on
-// text like this, a branch per byte is mispredicted often enough to cost more than all the rest.
+// Replay: the scan loop's fast path. Most bytes are copied as they stand. The others, vowels, d
+// and the escape, take a turn whose output and length depend only on the class of that byte and
+// of the two after it, so each class of three bytes is rendered once by the byte-by-byte path,
+// when filtering starts, and replayed from a table. The loop maps a window's own-turn bytes in a
+// bitmap, then walks from one to the next, copying the plain run before each and replaying its
+// turn with fixed-length copies. Few of its branches depend on the text: on text like this, a
+// branch per byte is mispredicted often enough to cost more than all the rest.
 #pragma once
 
 #include <array>
@@ -58,7 +60,7 @@ extern char step_texts[];
 // Fills the step table by running the byte-by-byte path on one representative of each class.
 void prepare_steps();
 
-// Replays steps for as long as a step's three bytes and a whole copy's worth of input are at
+// Replays turns for as long as a turn's three bytes and a whole copy's worth of input are at
 // hand, draining the output as it fills; the byte-by-byte path does the rest of a block.
 void replay_steps();
 
