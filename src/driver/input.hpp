@@ -1,5 +1,9 @@
 // Input lookahead: the one input being filtered, read in blocks, with at most one byte looked at
 // ahead of the reader. Bytes are 0 to 255; end of input is -1.
+//
+// Nothing counts bytes across a file: positions are pointers into the block at hand, and a read
+// asks for one block at a time, so input of any size, past 4 GiB, streams through in the same
+// memory with no count to overflow.
 #pragma once
 
 #include <cstddef>

@@ -50,11 +50,13 @@ void prepare_steps() {
           continue;
         }
         // The same text as for the class before at the third place is kept once.
-        const Step& before = steps[FIRST_KEY[bytes[0]] + SECOND_KEY[bytes[1]] + third - 1];
-        if (third > 0 && before.size == step.size &&
-            std::memcmp(step_texts + before.text, rendered, step.size) == 0) {
-          step.text = before.text;
-          continue;
+        if (third > 0) {
+          const Step& before = (&step)[-1];
+          if (before.size == step.size &&
+              std::memcmp(step_texts + before.text, rendered, step.size) == 0) {
+            step.text = before.text;
+            continue;
+          }
         }
         std::memcpy(step_texts + used, rendered, step.size);
         step.text = static_cast<std::uint16_t>(used);

@@ -1,0 +1,107 @@
+// libFuzzer target over the renderer. Beyond not crashing, every input must render the same
+// however it is split into blocks (the fast path against the byte-by-byte one); and, without a
+// backslash, which could make plain text look like the filter's own escapes, taking the filter's
+// motions, glyphs and overstrikes out of the output must leave the input's bytes in order, less
+// the marks and d's it consumed, with every motion out followed by its exact reverse.
+#include "driver/scan.hpp"
+#include "render/place.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "property failed: %s\n", what);
+  std::abort();
+}
+
+bool is_consumable(char c) {
+  return std::string_view("'`?~.^+(dD").find(c) != std::string_view::npos;
+}
+
+std::string without_consumables(std::string_view text) {
+  std::string kept;
+  for (const char c : text)
+    if (!is_consumable(c)) kept += c;
+  return kept;
+}
+
+// Takes the filter's own escapes out of its output, checking that motions balance, and returns
+// the input bytes that were written.
+std::string strip_marks(std::string_view out) {
+  std::string text;
+  std::vector<std::string> open; // motions out of the current mark, innermost last
+  bool after_glyph = false;
+  std::size_t i = 0;
+  while (i < out.size()) {
+    if (out[i] != '\\') {
+      if (!open.empty()) fail("a written byte inside a mark");
+      text += out[i++];
+      continue;
+    }
+    const std::string_view rest = out.substr(i);
+    if (rest.size() > 3 && (rest[1] == 'h' || rest[1] == 'v') && rest[2] == '\'') {
+      const std::size_t end = rest.find("m'", 3);
+      if (end == std::string_view::npos) fail("an unterminated motion");
+      std::string motion(rest.substr(0, end + 2));
+      i += end + 2;
+      if (after_glyph && !open.empty()) {
+        // On the way back: the reverse of the innermost motion out.
+        std::string expected = open.back();
+        const std::size_t number = 3;
+        if (expected[number] == '-')
+          expected.erase(number, 1);
+        else
+          expected.insert(number, 1, '-');
+        if (motion != expected) fail("a motion back that is not the reverse of the one out");
+        open.pop_back();
+        continue;
+      }
+      after_glyph = false;
+      open.push_back(motion);
+      continue;
+    }
+    if (rest.size() > 1 && rest[1] == 'z') {
+      bool known = false;
+      for (const diaset::Glyph& g : diaset::mark_glyph)
+        if (rest.substr(0, g.text.size()) == g.text) {
+          i += g.text.size();
+          known = true;
+          break;
+        }
+      if (!known) fail("an unknown zero-width glyph");
+      if (after_glyph && !open.empty()) fail("a glyph before the last mark's motions are back");
+      after_glyph = true;
+      continue;
+    }
+    if (rest.size() >= 6 && rest.substr(0, 3) == "\\o'" && rest.substr(4, 2) == "^'") {
+      if (!open.empty()) fail("an overstrike inside a mark");
+      text += rest[3];
+      i += 6;
+      continue;
+    }
+    fail("a backslash the filter did not write");
+  }
+  if (!open.empty()) fail("motions out with no way back");
+  return text;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string out = diaset::render_bytes(input);
+  if (diaset::render_bytes(input) != out) fail("rendering twice differs");
+  for (const std::size_t block : {std::size_t{1}, std::size_t{3}, std::size_t{64}})
+    if (diaset::render_bytes(input, block) != out) fail("the output depends on the blocks");
+  if (input.find('\\') == std::string_view::npos &&
+      without_consumables(strip_marks(out)) != without_consumables(input))
+    fail("the input's bytes do not come through in order");
+  return 0;
+}
