@@ -31,10 +31,10 @@ void prepare_steps() {
   const Output saved_output = output;
   char rendered[512];
   std::size_t used = 0;
-  for (std::size_t first = 0; first <= FIRST_BYTES.size(); ++first)
+  for (std::size_t first = 0; first < FIRST_BYTES.size(); ++first)
     for (std::size_t second = 0; second < SECOND_CLASSES; ++second)
       for (std::size_t third = 0; third < THIRD_CLASSES; ++third) {
-        const unsigned char bytes[3] = {representative(FIRST_BYTES, first),
+        const unsigned char bytes[3] = {static_cast<unsigned char>(FIRST_BYTES[first]),
                                         representative(SECOND_BYTES, second),
                                         representative(THIRD_BYTES, third)};
         open_input_bytes(bytes, sizeof bytes);
@@ -43,8 +43,8 @@ void prepare_steps() {
         Step& step = steps[FIRST_KEY[bytes[0]] + SECOND_KEY[bytes[1]] + THIRD_KEY[bytes[2]]];
         step.size = static_cast<std::uint8_t>(output.pos - rendered);
         step.advance = static_cast<std::uint8_t>(input.pos - bytes);
-        if (bytes[0] == 'x' || bytes[0] == '\\') {
-          // A copied byte, or the byte after the escape: the one byte the input has there.
+        if (bytes[0] == '\\') {
+          // The byte after the escape, as the input has it.
           step.source = 1;
           step.text = static_cast<std::uint16_t>(step.advance - 1);
           continue;

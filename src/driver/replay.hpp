@@ -14,8 +14,9 @@
 
 namespace diaset {
 
-// The bytes that make a class of their own at each of the three places; every other byte is in
-// the last class of its place. The first byte: vowels, crossed d and the escape, then plain.
+// The bytes that make a class of their own at each of the three places. The first byte is one
+// that takes a turn of its own: a vowel, d or the escape; plain bytes are copied in runs and
+// have no step. After it, every other byte is in the last class of its place.
 inline constexpr std::string_view FIRST_BYTES = "aeiouyAEIOUYdD\\";
 // The byte after it: the marks, and d for a doubled d.
 inline constexpr std::string_view SECOND_BYTES = "'`?~.^+(dD";
@@ -24,7 +25,7 @@ inline constexpr std::string_view THIRD_BYTES = "'`?~.";
 
 inline constexpr std::size_t SECOND_CLASSES = SECOND_BYTES.size() + 1;
 inline constexpr std::size_t THIRD_CLASSES = THIRD_BYTES.size() + 1;
-inline constexpr std::size_t STEP_COUNT = (FIRST_BYTES.size() + 1) * SECOND_CLASSES * THIRD_CLASSES;
+inline constexpr std::size_t STEP_COUNT = FIRST_BYTES.size() * SECOND_CLASSES * THIRD_CLASSES;
 
 // Every step copies this many bytes, of which it keeps its size: a fixed length keeps the copy
 // free of branches. It holds any vowel with one mark, or a crossed d; the longer texts of a
@@ -36,7 +37,7 @@ struct alignas(8) Step {
   std::uint16_t text;   // where the output starts: in the step texts, or at this input offset
   std::uint8_t size;    // output bytes
   std::uint8_t advance; // input bytes consumed
-  std::uint8_t source;  // 0: the step texts; 1: the input, for a copied or escaped byte
+  std::uint8_t source;  // 0: the step texts; 1: the input, for the escaped byte
 };
 
 using StepKeys = std::array<std::uint16_t, 256>;
@@ -49,6 +50,7 @@ constexpr StepKeys step_keys(std::string_view bytes, std::size_t stride) {
   return keys;
 }
 
+// A byte with no turn of its own has no step: its first key is past the table's end.
 inline constexpr std::size_t FIRST_STRIDE = SECOND_CLASSES * THIRD_CLASSES;
 inline constexpr StepKeys FIRST_KEY = step_keys(FIRST_BYTES, FIRST_STRIDE);
 inline constexpr StepKeys SECOND_KEY = step_keys(SECOND_BYTES, THIRD_CLASSES);

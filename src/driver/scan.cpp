@@ -56,8 +56,8 @@ void scan_input() {
   (void)prepared;
   for (;;) {
     replay_steps();
-    // Near the end of a block or of the input, and when the output is nearly full, the
-    // byte-by-byte path takes a turn, reading on and draining as it needs.
+    // Near the end of a block, where a turn's bytes may not all be at hand, the byte-by-byte
+    // path takes a turn, reading on as it needs.
     const int byte = take_byte();
     if (byte < 0) break;
     scan_byte(byte);
