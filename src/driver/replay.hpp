@@ -7,6 +7,8 @@
 // branch per byte is mispredicted often enough to cost more than all the rest.
 #pragma once
 
+#include "render/vowel.hpp"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -18,10 +20,12 @@ namespace diaset {
 // that takes a turn of its own: a vowel, d or the escape; plain bytes are copied in runs and
 // have no step. After it, every other byte is in the last class of its place.
 inline constexpr std::string_view FIRST_BYTES = "aeiouyAEIOUYdD\\";
+static_assert(FIRST_BYTES.substr(0, VOWELS.size()) == VOWELS);
 // The byte after it: the marks, and d for a doubled d.
 inline constexpr std::string_view SECOND_BYTES = "'`?~.^+(dD";
+static_assert(SECOND_BYTES.substr(0, MARKS.size()) == MARKS);
 // The byte after that: the tones, which may follow a modifier.
-inline constexpr std::string_view THIRD_BYTES = "'`?~.";
+inline constexpr std::string_view THIRD_BYTES = TONES;
 
 inline constexpr std::size_t SECOND_CLASSES = SECOND_BYTES.size() + 1;
 inline constexpr std::size_t THIRD_CLASSES = THIRD_BYTES.size() + 1;
