@@ -1,8 +1,9 @@
 #include "driver/command.hpp"
 
-#include "driver/input.hpp"
-#include "driver/output.hpp"
 #include "driver/scan.hpp"
+#include "render/glyph.hpp"
+#include "stream/input.hpp"
+#include "stream/output.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -53,16 +54,65 @@ bool filter_file(const char* name) {
   return true;
 }
 
+constexpr const char* HELP = R"(Usage: diaset [-g] [--] filename...
+Writes Vietnamese text typed in VIQR as troff input, on standard output.
+
+  -g         write each Vietnamese letter as groff's glyph name, after fallback
+             drawings for fonts that lack it (for groff, nroff and mandoc)
+  --macros   print the fallback drawings as a groff macro file, and exit
+  --help     print this help, and exit
+  --version  print the version, and exit
+  --         end the options: every word after it names a file
+)";
+
+int usage_error(const char* format, const char* word) {
+  std::fprintf(stderr, format, word);
+  std::fputs("Usage: diaset [-g] [--] filename...\n", stderr);
+  return 2;
+}
+
+int print_text(std::string_view text) {
+  start_output(write_stdout);
+  put_long_text(text.data(), text.size());
+  drain_output();
+  if (close(STDOUT_FILENO) != 0 && errno != EINTR) output_failed();
+  return 0;
+}
+
 } // namespace
 
 int run_command(int argc, char** argv) {
-  if (argc < 2) {
+  int first = 1;
+  for (; first < argc && argv[first][0] == '-' && argv[first][1] != '\0'; ++first) {
+    const std::string_view word = argv[first];
+    if (word == "--") {
+      ++first;
+      break;
+    }
+    if (word == "--help") return print_text(HELP);
+    if (word == "--version") return print_text("diaset " DIASET_VERSION "\n");
+    if (word == "--macros") return print_text(fallback_definitions());
+    if (word.starts_with("--")) return usage_error("diaset: unknown option %s\n", argv[first]);
+    for (const char option : word.substr(1)) {
+      if (option == 'g') {
+        letter_form = LetterForm::GlyphName;
+        continue;
+      }
+      const char text[2] = {option, '\0'};
+      return usage_error("diaset: unknown option -%s\n", text);
+    }
+  }
+  if (first >= argc) {
     std::fputs("Usage: diaset filename\n", stderr);
     return 2;
   }
   start_output(write_stdout);
+  if (letter_form == LetterForm::GlyphName) {
+    const std::string_view definitions = fallback_definitions();
+    put_long_text(definitions.data(), definitions.size());
+  }
   bool all_well = true;
-  for (int i = 1; i < argc; ++i) all_well = filter_file(argv[i]) && all_well;
+  for (int i = first; i < argc; ++i) all_well = filter_file(argv[i]) && all_well;
   drain_output();
   // Closing standard output is the last chance to hear of a failed write, or to find it was
   // never open.

@@ -1,7 +1,7 @@
 #include "driver/replay.hpp"
 
-#include "driver/input.hpp"
-#include "driver/output.hpp"
+#include "stream/input.hpp"
+#include "stream/output.hpp"
 #include "driver/scan.hpp"
 
 #include <algorithm>

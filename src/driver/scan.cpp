@@ -1,10 +1,11 @@
 #include "driver/scan.hpp"
 
-#include "driver/input.hpp"
-#include "driver/output.hpp"
 #include "driver/replay.hpp"
+#include "render/glyph.hpp"
 #include "render/place.hpp"
 #include "render/vowel.hpp"
+#include "stream/input.hpp"
+#include "stream/output.hpp"
 
 namespace diaset {
 
@@ -23,10 +24,11 @@ constexpr std::array<Path, 256> path_table() {
 constexpr std::array<Path, 256> PATH = path_table();
 
 void crossed_d(int d) {
-  put_byte(d);
   const int next = peek_byte();
-  if (next != 'd' && next != 'D') return;
+  if (next != 'd' && next != 'D') return put_byte(d);
   take_byte();
+  if (letter_form == LetterForm::GlyphName) return put_glyph_name(letter_of(d, '-', 0));
+  put_byte(d);
   place_mark(BAR_MARKS[d == 'd' ? 0 : 1]);
 }
 
@@ -52,8 +54,12 @@ void scan_byte(int byte) {
 }
 
 void scan_input() {
-  static const bool prepared = (prepare_steps(), true);
-  (void)prepared;
+  // The steps are rendered for the letter form in force.
+  static LetterForm prepared_for;
+  static bool prepared = false;
+  if (!prepared || prepared_for != letter_form) prepare_steps();
+  prepared = true;
+  prepared_for = letter_form;
   for (;;) {
     replay_steps();
     // Near the end of a block, where a turn's bytes may not all be at hand, the byte-by-byte

@@ -1,7 +1,7 @@
 #include "render/modifier.hpp"
 
-#include "driver/input.hpp"
-#include "driver/output.hpp"
+#include "stream/input.hpp"
+#include "stream/output.hpp"
 
 #include <array>
 
@@ -9,7 +9,6 @@ namespace diaset {
 
 namespace {
 
-constexpr std::string_view MODIFIERS = "^+(";
 constexpr ByteIndex MODIFIER_INDEX = index_of(MODIFIERS);
 
 // For each modifier and vowel byte, the row of MODIFICATIONS that combines them, or -1.

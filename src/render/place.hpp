@@ -6,7 +6,7 @@
 // mark is one copy.
 #pragma once
 
-#include "driver/output.hpp"
+#include "stream/output.hpp"
 
 #include <array>
 #include <cstddef>

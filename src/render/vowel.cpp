@@ -1,9 +1,10 @@
 #include "render/vowel.hpp"
 
-#include "driver/input.hpp"
-#include "driver/output.hpp"
+#include "render/glyph.hpp"
 #include "render/modifier.hpp"
 #include "render/place.hpp"
+#include "stream/input.hpp"
+#include "stream/output.hpp"
 
 namespace diaset {
 
@@ -19,6 +20,7 @@ Shift shift_of(int vowel) {
 void vowel_path(int vowel) {
   const int next = peek_byte();
   if (member(MARK_INDEX, next) < 0) return put_byte(vowel);
+  if (letter_form == LetterForm::GlyphName) return glyph_letter(vowel, next);
   letter_shift = shift_of(vowel);
   const VowelClass vowel_class = vowel == 'i' || vowel == 'I' ? PlainI : Plain;
   if (member(TONE_INDEX, next) >= 0) {

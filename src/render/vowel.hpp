@@ -1,16 +1,13 @@
 // The vowel path: a vowel letter and the marks typed after it.
 #pragma once
 
+#include "letters/letters.hpp"
 #include "render/place.hpp"
 
 #include <array>
 #include <string_view>
 
 namespace diaset {
-
-inline constexpr std::string_view VOWELS = "aeiouyAEIOUY";
-inline constexpr std::string_view MARKS = "'`?~.^+(";
-inline constexpr std::string_view TONES = "'`?~.";
 
 // The shape of the letter a tone sits on, which picks where the tone goes.
 enum VowelClass : unsigned char { AfterCircumflex, AfterHorn, AfterBreve, Plain, PlainI };

@@ -1,4 +1,4 @@
-#include "driver/output.hpp"
+#include "stream/output.hpp"
 
 namespace diaset {
 

@@ -1,4 +1,4 @@
-#include "driver/input.hpp"
+#include "stream/input.hpp"
 
 #include <cerrno>
 #include <unistd.h>
