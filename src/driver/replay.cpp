@@ -1,8 +1,8 @@
 #include "driver/replay.hpp"
 
+#include "driver/scan.hpp"
 #include "stream/input.hpp"
 #include "stream/output.hpp"
-#include "driver/scan.hpp"
 
 #include <algorithm>
 #include <bit>

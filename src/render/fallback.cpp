@@ -21,15 +21,15 @@ namespace {
 constexpr std::string_view DRAWINGS =
     R"(.\" Fallback drawings of the Vietnamese letters, for fonts that lack them.
 .\" Above: raised by what the letter stands above the font's x, moved by its skew.
-.ds diaset-above \[\\$1]\h'0*\w'x'u'\R'diaset-xh\\$6 \\n[rst]'\R'diaset-xk\\$6 \\n[skw]'\h'0*\w'\[\\$5]'u'\R'diaset-r\\$6 \\n[rst]-\\n[diaset-xh\\$6]+(\\$4u*1m/1000u)'\R'diaset-k\\$6 \\n[skw]-\\n[diaset-xk\\$6]'\Z'\h'-(\w'\[\\$1]'u+\w'\[\\$2]'u/2u)+\\n[diaset-k\\$6]u+(\\$3u*1m/1000u)'\v'-\\n[diaset-r\\$6]u'\[\\$2]'
+.ds diaset-above \[\\$1]\h'0*\w'x'u'\R'diaset-xh\\$6 (\\n[rst])'\R'diaset-xk\\$6 (\\n[skw])'\h'0*\w'\[\\$5]'u'\R'diaset-r\\$6 (\\n[rst]-\\n[diaset-xh\\$6]+(\\$4u*1m/1000u))'\R'diaset-k\\$6 (\\n[skw]-\\n[diaset-xk\\$6])'\Z'\h'-(\w'\[\\$1]'u+\w'\[\\$2]'u/2u)+\\n[diaset-k\\$6]u+(\\$3u*1m/1000u)'\v'-\\n[diaset-r\\$6]u'\[\\$2]'
 .\" Below: the dot hung under the letter's lowest ink.
-.ds diaset-below \[\\$1]\h'0*\w'\[\\$5]'u'\R'diaset-b\\$6 \\n[rsb]'\h'0*\w'\[\\$2]'u'\R'diaset-r\\$6 \\n[rst]-\\n[diaset-b\\$6]+(\\$4u*1m/1000u)'\R'diaset-k\\$6 \\n[skw]'\Z'\h'-(\w'\[\\$1]'u+\w'\[\\$2]'u/2u)-\\n[diaset-k\\$6]u+(\\$3u*1m/1000u)'\v'\\n[diaset-r\\$6]u'\[\\$2]'
+.ds diaset-below \[\\$1]\h'0*\w'\[\\$5]'u'\R'diaset-b\\$6 (\\n[rsb])'\h'0*\w'\[\\$2]'u'\R'diaset-r\\$6 (\\n[rst]-\\n[diaset-b\\$6]+(\\$4u*1m/1000u))'\R'diaset-k\\$6 (\\n[skw]/2)'\Z'\h'-(\w'\[\\$1]'u+\w'\[\\$2]'u/2u)-\\n[diaset-k\\$6]u+(\\$3u*1m/1000u)'\v'\\n[diaset-r\\$6]u'\[\\$2]'
 .\" Hook above: drawn, a question mark's curl without its dot.
-.ds diaset-hook \[\\$1]\h'0*\w'x'u'\R'diaset-xk\\$6 \\n[skw]'\h'0*\w'\[\\$5]'u'\R'diaset-r\\$6 \\n[rst]+(\\$4u*1m/1000u)'\R'diaset-k\\$6 \\n[skw]-\\n[diaset-xk\\$6]'\Z'\h'-(\w'\[\\$1]'u/2u)+\\n[diaset-k\\$6]u+(\\$3u*1m/1000u)'\v'-\\n[diaset-r\\$6]u'\D'l 0 -0.05m'\D'a 0 -0.065m -0.065m 0''
+.ds diaset-hook \[\\$1]\h'0*\w'x'u'\R'diaset-xk\\$6 (\\n[skw])'\h'0*\w'\[\\$5]'u'\R'diaset-r\\$6 (\\n[rst]+(\\$4u*1m/1000u))'\R'diaset-k\\$6 (\\n[skw]-\\n[diaset-xk\\$6])'\Z'\h'-(\w'\[\\$1]'u/2u)+\\n[diaset-k\\$6]u+(\\$3u*1m/1000u)'\v'-\\n[diaset-r\\$6]u'\D'l 0 -0.05m'\D'a 0 -0.065m -0.065m 0''
 .\" Horn: the font's closing quote, its tail on the letter's right shoulder, its top raised.
-.ds diaset-horn \[\\$1]\h'0*\w'\[\\$5]'u'\R'diaset-r\\$6 \\n[rst]+(\\$4u*1m/1000u)'\h'0*\w'\[\\$2]'u'\R'diaset-r\\$6 \\n[diaset-r\\$6]-\\n[rst]'\Z'\h'(\\$3u*1m/1000u)'\v'-\\n[diaset-r\\$6]u'\[\\$2]'
+.ds diaset-horn \[\\$1]\h'0*\w'\[\\$5]'u'\R'diaset-r\\$6 (\\n[rst]+(\\$4u*1m/1000u))'\h'0*\w'\[\\$2]'u'\R'diaset-r\\$6 (\\n[diaset-r\\$6]-\\n[rst])'\Z'\h'(\\$3u*1m/1000u)'\v'-\\n[diaset-r\\$6]u'\[\\$2]'
 .\" Bar: the macron through the stem of d.
-.ds diaset-bar \[\\$1]\h'0*\w'\[\\$5]'u'\R'diaset-r\\$6 \\n[rst]*\\$4/1000u'\R'diaset-k\\$6 \\n[skw]'\h'0*\w'\[\\$2]'u'\R'diaset-r\\$6 \\n[rst]-\\n[diaset-r\\$6]'\Z'\h'-(\w'\[\\$1]'u*(1000u-\\$3u)/1000u)-(\w'\[\\$2]'u/2u)'\v'\\n[diaset-r\\$6]u'\[\\$2]'
+.ds diaset-bar \[\\$1]\h'0*\w'\[\\$5]'u'\R'diaset-r\\$6 (\\n[rst]*\\$4/1000u)'\R'diaset-k\\$6 (\\n[skw])'\h'0*\w'\[\\$2]'u'\R'diaset-r\\$6 (\\n[rst]-\\n[diaset-r\\$6])'\Z'\h'-(\w'\[\\$1]'u*(1000u-\\$3u)/1000u)-(\w'\[\\$2]'u/2u)'\v'\\n[diaset-r\\$6]u'\[\\$2]'
 )";
 
 // How the last mark of a letter is drawn: by its modifier and tone (0 for none).
@@ -55,9 +55,9 @@ constexpr Drawing LAST_MARKS[] = {
     {0,   0,   '?',  "hook",  "-",        0,  60},
     {0,   0,   '~',  "above", "a~",   0,   0},
     {0,   0,   '.',  "below", "a.",   0,  40},
-    {0,   '^', '\'', "above", "aa", 220, -100},
+    {0,   '^', '\'', "above", "aa", 220, -70},
     {0,   '^', '`',  "above", "ga", 220, -100},
-    {0,   '^', '?',  "hook",  "-",      220, -60},
+    {0,   '^', '?',  "hook",  "-",      280, -40},
     {0,   '^', '~',  "above", "a~",   0,  20},
     {0,   '^', '.',  "below", "a.",   0,  40},
     {0,   '(', '\'', "above", "aa",   0,  20},
@@ -72,6 +72,16 @@ constexpr Drawing LAST_MARKS[] = {
     {0,   '+', '.',  "below", "a.",   0,  40},
 };
 // clang-format on
+
+// Where a font's own accent sits far off the centre of its box, as the tilde of the New Century
+// Schoolbook italics does, a fallback for that font alone moves it back over the letter.
+struct FontNudge {
+  std::string_view font;
+  std::string_view mark;
+  int right; // thousandths of an em
+};
+
+constexpr FontNudge FONT_NUDGES[] = {{"NI", "a~", -140}, {"NBI", "a~", -140}};
 
 const Drawing& last_mark(const Letter& letter) {
   for (const Drawing& d : LAST_MARKS)
@@ -114,16 +124,27 @@ std::string height_of(const Letter& letter, const std::string& under) {
 // A drawing whose letter is itself drawn runs inside it; each level keeps its own registers.
 std::string level(const Letter& letter) { return letter.tone != 0 ? "2" : "1"; }
 
+// One definition: the request (a device without the font skips its own), the glyph, and the drawing
+// of its last mark nudged right.
+std::string definition(std::string_view request, std::size_t i, int nudge) {
+  const Letter& letter = LETTERS[i];
+  const Drawing& d = last_mark(letter);
+  const std::string under = carrier(letter);
+  return std::string(request) + " " + glyph_text(static_cast<int>(i)) + " \\\\*[diaset-" +
+         std::string(d.form) + " " + under + " " + std::string(d.mark) + " " +
+         std::to_string(d.right + nudge) + " " + std::to_string(d.up) + " " +
+         height_of(letter, under) + " " + level(letter) + "]\n";
+}
+
 std::string make_definitions() {
   std::string text(DRAWINGS);
-  for (std::size_t i = 0; i < LETTER_COUNT; ++i) {
-    const Letter& letter = LETTERS[i];
-    const Drawing& d = last_mark(letter);
-    const std::string under = carrier(letter);
-    text += ".fchar " + glyph_text(static_cast<int>(i)) + " \\\\*[diaset-" + std::string(d.form) +
-            " " + under + " " + std::string(d.mark) + " " + std::to_string(d.right) + " " +
-            std::to_string(d.up) + " " + height_of(letter, under) + " " + level(letter) + "]\n";
-  }
+  for (std::size_t i = 0; i < LETTER_COUNT; ++i) text += definition(".schar", i, 0);
+  for (const FontNudge& nudge : FONT_NUDGES)
+    for (std::size_t i = 0; i < LETTER_COUNT; ++i)
+      if (last_mark(LETTERS[i]).mark == nudge.mark)
+        text +=
+            definition(".if F " + std::string(nudge.font) + " .fschar " + std::string(nudge.font),
+                       i, nudge.right);
   return text;
 }
 
