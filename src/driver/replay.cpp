@@ -72,34 +72,58 @@ namespace {
 constexpr std::size_t WINDOW = 4096;
 std::uint64_t own_turns[WINDOW / 64];
 
-// 1 for a byte that takes a turn of its own: a vowel, d or the escape. Every other byte is
-// copied, and the marks are never among these, which is what lets the walk skip from one of
-// these to the next.
-constexpr std::array<std::uint8_t, 256> own_turn_bytes() {
-  std::array<std::uint8_t, 256> own{};
-  for (const char c : FIRST_BYTES) own[static_cast<unsigned char>(c)] = 1;
-  return own;
+// A byte's turn changes something only where the byte after it belongs to it: a vowel before
+// a mark, a d before another d. Any other vowel or d is written as it stands, so it is copied
+// with the plain run; only those turns, and every escape, are mapped. The bytes a turn consumes
+// are marks, d's and escaped bytes; a mapped byte among them is passed over by the walk.
+enum TurnBits : std::uint8_t { VowelBit = 1, DBit = 2, EscapeBit = 4, MarkBit = 8 };
+
+constexpr std::array<std::uint8_t, 256> turn_bits() {
+  std::array<std::uint8_t, 256> bits{};
+  for (const char c : VOWELS) bits[static_cast<unsigned char>(c)] |= VowelBit;
+  bits['d'] |= DBit;
+  bits['D'] |= DBit;
+  bits['\\'] |= EscapeBit;
+  for (const char c : MARKS) bits[static_cast<unsigned char>(c)] |= MarkBit;
+  return bits;
 }
-constexpr std::array<std::uint8_t, 256> OWN_TURN = own_turn_bytes();
+constexpr std::array<std::uint8_t, 256> TURN_BITS = turn_bits();
+
+bool changes(const unsigned char* at) {
+  const unsigned here = TURN_BITS[at[0]], next = TURN_BITS[at[1]];
+  return (here & EscapeBit) != 0 || ((here & VowelBit) != 0 && (next & MarkBit) != 0) ||
+         ((here & DBit) != 0 && (next & DBit) != 0);
+}
 
 std::uint64_t map_word(const unsigned char* from, std::size_t bits) {
   std::uint64_t map = 0;
-  for (std::size_t b = 0; b < bits; ++b) map |= std::uint64_t{OWN_TURN[from[b]]} << b;
+  for (std::size_t b = 0; b < bits; ++b) map |= std::uint64_t{changes(from + b)} << b;
   return map;
 }
 
 #if defined(__SSE2__)
-// Sixteen bytes at a time. Setting bit 5 folds each capital onto its small letter and no other
-// byte onto a letter, so seven comparisons find the vowels and d in both cases.
+// Sixteen bytes at a time, each beside the byte after it. Setting bit 5 folds each capital onto
+// its small letter and no other byte onto a letter, so six comparisons find the vowels in both
+// cases, and one each finds d.
 std::uint64_t map_word_sse2(const unsigned char* from) {
-  static_assert(FIRST_BYTES == "aeiouyAEIOUYdD\\");
+  static_assert(VOWELS == "aeiouyAEIOUY" && MARKS == "'`?~.^+(");
+  const __m128i fold = _mm_set1_epi8(0x20);
   std::uint64_t map = 0;
   for (int part = 0; part < 4; ++part) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * part));
-    const __m128i folded = _mm_or_si128(bytes, _mm_set1_epi8(0x20));
-    __m128i hit = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\'));
-    for (const char letter : {'a', 'e', 'i', 'o', 'u', 'y', 'd'})
-      hit = _mm_or_si128(hit, _mm_cmpeq_epi8(folded, _mm_set1_epi8(letter)));
+    const auto* at = reinterpret_cast<const __m128i*>(from + 16 * part);
+    const __m128i bytes = _mm_loadu_si128(at);
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * part + 1));
+    const __m128i folded = _mm_or_si128(bytes, fold);
+    __m128i vowel = _mm_setzero_si128();
+    for (const char letter : {'a', 'e', 'i', 'o', 'u', 'y'})
+      vowel = _mm_or_si128(vowel, _mm_cmpeq_epi8(folded, _mm_set1_epi8(letter)));
+    __m128i mark = _mm_setzero_si128();
+    for (const char c : MARKS) mark = _mm_or_si128(mark, _mm_cmpeq_epi8(next, _mm_set1_epi8(c)));
+    const __m128i d = _mm_set1_epi8('d');
+    const __m128i doubled =
+        _mm_and_si128(_mm_cmpeq_epi8(folded, d), _mm_cmpeq_epi8(_mm_or_si128(next, fold), d));
+    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_and_si128(vowel, mark), doubled),
+                                     _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')));
     map |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hit))) << 16 * part;
   }
   return map;
@@ -119,10 +143,13 @@ void map_own_turns(const unsigned char* from, std::size_t size) {
   }
 }
 
-// Copies a run of plain bytes: one fixed copy covers most runs.
+// Copies a run of plain bytes: one fixed copy covers most runs, with no branch on their length,
+// which varies too much to predict.
+constexpr std::size_t PLAIN_COPY = 32;
+
 char* copy_plain(char* out, const unsigned char* from, std::size_t size) {
-  std::memcpy(out, from, 16);
-  if (size > 16) std::memcpy(out + 16, from + 16, size - 16);
+  std::memcpy(out, from, PLAIN_COPY);
+  if (size > PLAIN_COPY) std::memcpy(out + PLAIN_COPY, from + PLAIN_COPY, size - PLAIN_COPY);
   return out + size;
 }
 
@@ -130,14 +157,14 @@ char* copy_plain(char* out, const unsigned char* from, std::size_t size) {
 
 void replay_steps() {
   // A turn reads the two bytes after its own and may copy a whole copy's worth of input from the
-  // byte after it; a plain run's first copy reads 16 bytes.
+  // byte after it; a plain run's first copy reads PLAIN_COPY bytes.
   if (input.end - input.pos <= static_cast<std::ptrdiff_t>(STEP_COPY)) return;
   const unsigned char* const last = input.end - STEP_COPY - 1;
   const unsigned char* plain = input.pos; // the first byte not yet written
   char* out = output.pos;
   // Room for a plain run and the longest turn after it, with the copies' spare bytes.
   const auto make_room = [&](std::size_t run) {
-    if (output.end - out >= static_cast<std::ptrdiff_t>(run + 16 + MAX_STEP_SIZE)) return;
+    if (output.end - out >= static_cast<std::ptrdiff_t>(run + PLAIN_COPY + MAX_STEP_SIZE)) return;
     output.pos = out;
     drain_output();
     out = output.pos;
@@ -150,7 +177,7 @@ void replay_steps() {
       const unsigned char* const base = window + word * 64;
       for (std::uint64_t map = own_turns[word]; map != 0; map &= map - 1) {
         const unsigned char* const turn = base + std::countr_zero(map);
-        // A doubled d or an escape consumed it. (After a vowel, only marks are consumed.)
+        // The turn before consumed it: an escaped byte, or the second of a doubled d.
         if (turn < plain) continue;
         const auto run = static_cast<std::size_t>(turn - plain);
         make_room(run);
