@@ -1,8 +1,11 @@
 // Writes deterministic Vietnamese-like VIQR text for the benchmark: syllables built from real
 // onsets, nuclei and codas, tones on most of them, modifiers on about a third, capitals, crossed
-// d, punctuation, a few troff requests and escapes.
+// d, punctuation, a few troff requests and escapes. With "utf8", the same text in UTF-8 (NFC),
+// as troff source: the escapes are troff's own.
 //
-//   diaset_generate SIZE_BYTES FILE [SEED]
+//   diaset_generate SIZE_BYTES FILE [SEED [utf8]]
+#include "letters/letters.hpp"
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -87,15 +90,64 @@ void sentence(std::string& out, std::size_t& column) {
   column += 2;
 }
 
+void put_utf8(std::string& out, char32_t code) {
+  if (code >= 0x800) {
+    out += static_cast<char>(0xE0 | code >> 12);
+    out += static_cast<char>(0x80 | (code >> 6 & 0x3F));
+  } else {
+    out += static_cast<char>(0xC0 | code >> 6);
+  }
+  out += static_cast<char>(0x80 | (code & 0x3F));
+}
+
+// The VIQR text in UTF-8: each letter precomposed, each escape's backslash dropped.
+std::string to_utf8(std::string_view viqr) {
+  std::string out;
+  for (std::size_t i = 0; i < viqr.size(); ++i) {
+    const char c = viqr[i];
+    const char next = i + 1 < viqr.size() ? viqr[i + 1] : 0;
+    if (c == '\\') {
+      if (next != 0) out += next;
+      ++i;
+      continue;
+    }
+    if ((c == 'd' || c == 'D') && (next == 'd' || next == 'D')) {
+      put_utf8(out, diaset::LETTERS[static_cast<std::size_t>(diaset::letter_of(c, '-', 0))].code);
+      ++i;
+      continue;
+    }
+    int modifier = 0, tone = 0;
+    std::size_t used = 1;
+    if (next != 0 && diaset::letter_of(c, next, 0) >= 0) {
+      modifier = next;
+      ++used;
+    }
+    const char after = i + used < viqr.size() ? viqr[i + used] : 0;
+    if (after != 0 && diaset::letter_of(c, modifier, after) >= 0) {
+      tone = after;
+      ++used;
+    }
+    const int letter = diaset::letter_of(c, modifier, tone);
+    if (letter < 0) {
+      out += c;
+      continue;
+    }
+    put_utf8(out, diaset::LETTERS[static_cast<std::size_t>(letter)].code);
+    i += used - 1;
+  }
+  return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fputs("usage: diaset_generate SIZE_BYTES FILE [SEED]\n", stderr);
+    std::fputs("usage: diaset_generate SIZE_BYTES FILE [SEED [utf8]]\n", stderr);
     return 2;
   }
   const std::size_t size = std::strtoull(argv[1], nullptr, 10);
   state = argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 1;
+  const bool in_utf8 = argc > 4 && std::string_view(argv[4]) == "utf8";
   std::FILE* file = std::fopen(argv[2], "wb");
   if (file == nullptr) {
     std::perror(argv[2]);
@@ -110,6 +162,7 @@ int main(int argc, char** argv) {
     const std::size_t sentences = 2 + below(6);
     for (std::size_t s = 0; s < sentences; ++s) sentence(text, column);
     text.back() = '\n';
+    if (in_utf8) text = to_utf8(text);
     const std::size_t n = text.size() < size - written ? text.size() : size - written;
     if (std::fwrite(text.data(), 1, n, file) != n) {
       std::perror(argv[2]);

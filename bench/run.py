@@ -27,11 +27,12 @@ def peak_rss_kib(argv):
     return int(done.stderr.split()[-1])
 
 
-def generate(build, data, size_mb, name):
+def generate(build, data, size_mb, name, *form):
     path = os.path.join(data, name)
     size = int(size_mb * 1_000_000)
     if not os.path.exists(path) or os.path.getsize(path) != size:
-        subprocess.run([os.path.join(build, "bench", "diaset_generate"), str(size), path], check=True)
+        subprocess.run([os.path.join(build, "bench", "diaset_generate"), str(size), path, "1",
+                        *form], check=True)
     return path
 
 
@@ -52,7 +53,9 @@ def main():
 
     subprocess.run(f"'{baseline}' '{source}' > '{expected}'", shell=True, check=True)
     # Each mode: its input, its options, and where its output is kept for cat to copy.
-    modes = {"default": (source, ""), "-g": (source, "-g")}
+    utf8 = generate(args.build, data, args.size_mb, f"in-{args.size_mb:g}.utf8", "utf8")
+    modes = {"default": (source, ""), "-g": (source, "-g"), "-u": (utf8, "-u"),
+             "-u-g": (utf8, "-u -g")}
     reader = "cat > /dev/null"
     commands = {}
     for mode, (given, options) in modes.items():
@@ -71,8 +74,8 @@ def main():
     median = {name: statistics.median(t) for name, t in times.items()}
 
     in_mb = os.path.getsize(source) / 1e6
-    print(f"input {in_mb:.1f} MB of VIQR, medians of {args.runs} alternating runs; "
-          f"default output identical to the baseline's")
+    print(f"input {in_mb:.1f} MB of VIQR, or of the same text in UTF-8 for -u; medians of "
+          f"{args.runs} alternating runs; default output identical to the baseline's")
     print(f"{'':16} {'median s':>9} {'input MB/s':>11} {'÷ its cat':>10}   runs (s)")
     for name, m in median.items():
         runs = " ".join(f"{t:.3f}" for t in times[name])
@@ -89,10 +92,11 @@ def main():
     with open(tiny, "wb") as f:
         f.write(b"Vie^.t\n")
     large = generate(args.build, data, args.memory_mb, f"in-{args.memory_mb:g}.viqr")
+    large_utf8 = generate(args.build, data, args.memory_mb, f"in-{args.memory_mb:g}.utf8", "utf8")
     for mode, (_, options) in modes.items():
         flags = options.split()
         small_rss = peak_rss_kib([diaset, *flags, tiny])
-        large_rss = peak_rss_kib([diaset, *flags, large])
+        large_rss = peak_rss_kib([diaset, *flags, large_utf8 if "-u" in flags else large])
         print(f"peak resident memory, {mode}: 7-byte input {small_rss} KiB, {args.memory_mb:g} MB "
               f"input {large_rss} KiB, difference {large_rss - small_rss} KiB (target ≤ 256)")
 

@@ -1,9 +1,12 @@
-// libFuzzer target over the renderer. Beyond not crashing, every input must render the same
-// however it is split into blocks (the fast path against the byte-by-byte one); and, without a
-// backslash, which could make plain text look like the filter's own escapes, taking the filter's
-// motions, glyphs and overstrikes out of the output must leave the input's bytes in order, less
-// the marks and d's it consumed, with every motion out followed by its exact reverse.
+// libFuzzer target over the renderer, in both letter forms. Beyond not crashing, every input
+// must render the same however it is split into blocks (the fast path against the byte-by-byte
+// one); and, without a backslash, which could make plain text look like the filter's own
+// escapes, taking the filter's motions, glyphs and overstrikes out of the output, or putting
+// each glyph name's base letter in its place, must leave the input's bytes in order, less the
+// marks and d's it consumed, with every motion out followed by its exact reverse.
 #include "driver/scan.hpp"
+#include "letters/letters.hpp"
+#include "render/glyph.hpp"
 #include "render/place.hpp"
 
 #include <cstddef>
@@ -92,16 +95,47 @@ std::string strip_marks(std::string_view out) {
   return text;
 }
 
-} // namespace
+// Puts each letter's base back for its glyph name.
+std::string strip_glyph_names(std::string_view out) {
+  std::string text;
+  for (std::size_t i = 0; i < out.size();) {
+    if (out.substr(i, 3) != "\\[u") {
+      text += out[i++];
+      continue;
+    }
+    std::size_t letter = 0;
+    while (letter < diaset::LETTER_COUNT &&
+           out.substr(i, sizeof(diaset::GlyphName)) !=
+               std::string_view(diaset::GLYPH_NAMES[letter].data(), sizeof(diaset::GlyphName)))
+      ++letter;
+    if (letter == diaset::LETTER_COUNT) fail("a glyph name that is no letter's");
+    text += diaset::LETTERS[letter].base;
+    i += sizeof(diaset::GlyphName);
+  }
+  return text;
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view input(reinterpret_cast<const char*>(data), size);
+// Renders in one letter form, checking what holds in every form.
+std::string render_checked(std::string_view input, diaset::LetterForm form) {
+  diaset::letter_form = form;
   const std::string out = diaset::render_bytes(input);
   if (diaset::render_bytes(input) != out) fail("rendering twice differs");
   for (const std::size_t block : {std::size_t{1}, std::size_t{3}, std::size_t{64}})
     if (diaset::render_bytes(input, block) != out) fail("the output depends on the blocks");
-  if (input.find('\\') == std::string_view::npos &&
-      without_consumables(strip_marks(out)) != without_consumables(input))
-    fail("the input's bytes do not come through in order");
+  return out;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::string drawn = render_checked(input, diaset::LetterForm::Drawn);
+  const std::string named = render_checked(input, diaset::LetterForm::GlyphName);
+  if (input.find('\\') == std::string_view::npos) {
+    if (without_consumables(strip_marks(drawn)) != without_consumables(input))
+      fail("the input's bytes do not come through in order");
+    if (without_consumables(strip_glyph_names(named)) != without_consumables(input))
+      fail("the input's bytes do not come through in order between glyph names");
+  }
   return 0;
 }

@@ -54,11 +54,13 @@ bool filter_file(const char* name) {
   return true;
 }
 
-constexpr const char* HELP = R"(Usage: diaset [-g] [--] filename...
+constexpr const char* HELP = R"(Usage: diaset [-gu] [--] filename...
 Writes Vietnamese text typed in VIQR as troff input, on standard output.
 
   -g         write each Vietnamese letter as groff's glyph name, after fallback
              drawings for fonts that lack it (for groff, nroff and mandoc)
+  -u         read UTF-8 troff input instead of VIQR: only the Vietnamese letters,
+             in any normalization form, are changed
   --macros   print the fallback drawings as a groff macro file, and exit
   --help     print this help, and exit
   --version  print the version, and exit
@@ -67,7 +69,7 @@ Writes Vietnamese text typed in VIQR as troff input, on standard output.
 
 int usage_error(const char* format, const char* word) {
   std::fprintf(stderr, format, word);
-  std::fputs("Usage: diaset [-g] [--] filename...\n", stderr);
+  std::fputs("Usage: diaset [-gu] [--] filename...\n", stderr);
   return 2;
 }
 
@@ -96,6 +98,10 @@ int run_command(int argc, char** argv) {
     for (const char option : word.substr(1)) {
       if (option == 'g') {
         letter_form = LetterForm::GlyphName;
+        continue;
+      }
+      if (option == 'u') {
+        input_form = InputForm::Utf8;
         continue;
       }
       const char text[2] = {option, '\0'};

@@ -143,16 +143,6 @@ void map_own_turns(const unsigned char* from, std::size_t size) {
   }
 }
 
-// Copies a run of plain bytes: one fixed copy covers most runs, with no branch on their length,
-// which varies too much to predict.
-constexpr std::size_t PLAIN_COPY = 32;
-
-char* copy_plain(char* out, const unsigned char* from, std::size_t size) {
-  std::memcpy(out, from, PLAIN_COPY);
-  if (size > PLAIN_COPY) std::memcpy(out + PLAIN_COPY, from + PLAIN_COPY, size - PLAIN_COPY);
-  return out + size;
-}
-
 } // namespace
 
 void replay_steps() {

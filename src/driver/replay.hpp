@@ -12,6 +12,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace diaset {
@@ -59,6 +60,16 @@ inline constexpr std::size_t FIRST_STRIDE = SECOND_CLASSES * THIRD_CLASSES;
 inline constexpr StepKeys FIRST_KEY = step_keys(FIRST_BYTES, FIRST_STRIDE);
 inline constexpr StepKeys SECOND_KEY = step_keys(SECOND_BYTES, THIRD_CLASSES);
 inline constexpr StepKeys THIRD_KEY = step_keys(THIRD_BYTES, 1);
+
+// Copies a run of plain bytes: one fixed copy covers most runs, with no branch on their length,
+// which varies too much to predict. It may write and read up to PLAIN_COPY bytes past the run.
+inline constexpr std::size_t PLAIN_COPY = 32;
+
+inline char* copy_plain(char* out, const unsigned char* from, std::size_t size) {
+  std::memcpy(out, from, PLAIN_COPY);
+  if (size > PLAIN_COPY) std::memcpy(out + PLAIN_COPY, from + PLAIN_COPY, size - PLAIN_COPY);
+  return out + size;
+}
 
 extern Step steps[STEP_COUNT];
 extern char step_texts[];

@@ -1,6 +1,7 @@
 #include "driver/scan.hpp"
 
 #include "driver/replay.hpp"
+#include "driver/utf8_scan.hpp"
 #include "render/glyph.hpp"
 #include "render/place.hpp"
 #include "render/vowel.hpp"
@@ -27,9 +28,7 @@ void crossed_d(int d) {
   const int next = peek_byte();
   if (next != 'd' && next != 'D') return put_byte(d);
   take_byte();
-  if (letter_form == LetterForm::GlyphName) return put_glyph_name(letter_of(d, '-', 0));
-  put_byte(d);
-  place_mark(BAR_MARKS[d == 'd' ? 0 : 1]);
+  write_crossed_d(d);
 }
 
 void escape() {
@@ -43,6 +42,15 @@ void append_capture(const char* data, std::size_t size) { capture->append(data, 
 
 } // namespace
 
+InputForm input_form = InputForm::Viqr;
+
+void write_crossed_d(int d) {
+  if (letter_form == LetterForm::GlyphName) return put_glyph_name(letter_of(d, '-', 0));
+  letter_shift = NoShift;
+  put_byte(d);
+  place_mark(BAR_MARKS[d == 'd' ? 0 : 1]);
+}
+
 void scan_byte(int byte) {
   letter_shift = NoShift;
   switch (PATH[static_cast<unsigned char>(byte)]) {
@@ -54,6 +62,7 @@ void scan_byte(int byte) {
 }
 
 void scan_input() {
+  if (input_form == InputForm::Utf8) return scan_utf8_input();
   // The steps are rendered for the letter form in force.
   static LetterForm prepared_for;
   static bool prepared = false;

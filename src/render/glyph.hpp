@@ -20,10 +20,6 @@ inline void put_glyph_name(int letter) {
   put_text(GLYPH_NAMES[static_cast<std::size_t>(letter)].data(), sizeof(GlyphName));
 }
 
-// Writes a vowel whose next byte is a mark, and the marks after it that are its own, as one
-// glyph name; a modifier that does not fit the vowel is left to the scan loop.
-void glyph_letter(int vowel, int mark);
-
 // The troff requests that define a fallback drawing for every letter.
 std::string_view fallback_definitions();
 

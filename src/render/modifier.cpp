@@ -1,6 +1,5 @@
 #include "render/modifier.hpp"
 
-#include "stream/input.hpp"
 #include "stream/output.hpp"
 
 #include <array>
@@ -37,7 +36,7 @@ const Modification* modification(int vowel, int modifier) {
   return row < 0 ? nullptr : &MODIFICATIONS[row];
 }
 
-void modifier_step(int vowel, const Modification& modified) {
+VowelClass modifier_step(int vowel, const Modification& modified) {
   if (modified.overstrike) {
     put_text("\\o'", 3);
     put_byte(vowel);
@@ -45,9 +44,8 @@ void modifier_step(int vowel, const Modification& modified) {
   } else {
     put_byte(vowel);
   }
-  take_byte();
   for (unsigned char i = 0; i < modified.mark_count; ++i) place_mark(modified.texts[i]);
-  place_tone(modified.after);
+  return modified.after;
 }
 
 } // namespace diaset

@@ -38,7 +38,7 @@ inline constexpr Modification MODIFICATIONS[] = {
 // How a vowel and the byte after it combine, or null if they do not.
 const Modification* modification(int vowel, int modifier);
 
-// Writes a vowel changed by its modifier, which is next in the input, and any tone after it.
-void modifier_step(int vowel, const Modification& modified);
+// Writes a vowel changed by its modifier, and returns the class a tone on it sees.
+VowelClass modifier_step(int vowel, const Modification& modified);
 
 } // namespace diaset

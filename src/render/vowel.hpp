@@ -57,10 +57,15 @@ inline int member(const ByteIndex& set, int byte) {
   return byte < 0 ? -1 : set[static_cast<unsigned char>(byte)];
 }
 
-// Writes a vowel and all the marks that follow it; the scan loop hands it every byte in VOWELS.
+// Writes a vowel and all the marks that follow it that are its own: at most one modifier that
+// fits it, then at most one tone. The scan loop hands it every byte in VOWELS.
 void vowel_path(int vowel);
 
-// Draws a tone if one comes next; consumes nothing else.
-void place_tone(VowelClass vowel_class);
+// Writes a vowel with a modifier and a tone (each a mark byte, or 0 for none) in the letter form
+// in force: the same for the letter however the input spelled it.
+void write_letter(int vowel, int modifier, int tone);
+
+// Draws a tone, a byte of TONES, on a vowel of the given class.
+void place_tone(VowelClass vowel_class, int tone);
 
 } // namespace diaset
