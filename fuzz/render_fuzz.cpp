@@ -1,13 +1,16 @@
-// libFuzzer target over the renderer, in both letter forms. Beyond not crashing, every input
-// must render the same however it is split into blocks (the fast path against the byte-by-byte
-// one); and, without a backslash, which could make plain text look like the filter's own
-// escapes, taking the filter's motions, glyphs and overstrikes out of the output, or putting
-// each glyph name's base letter in its place, must leave the input's bytes in order, less the
-// marks and d's it consumed, with every motion out followed by its exact reverse.
+// libFuzzer target over the renderer, in both letter forms and both input forms. Beyond not
+// crashing, every input must render the same however it is split into blocks (the fast path against
+// the byte-by-byte one); and, without a backslash, which could make plain text look like the
+// filter's own escapes, taking the filter's motions, glyphs and overstrikes out of the output, or
+// putting each glyph name's base letter in its place, must leave the input's bytes in order, less
+// the marks and d's it consumed, with every motion out followed by its exact reverse. Read as
+// UTF-8, the input's bytes all come through in order, less our combining marks, with each letter
+// as its base.
 #include "driver/scan.hpp"
 #include "letters/letters.hpp"
 #include "render/glyph.hpp"
 #include "render/place.hpp"
+#include "utf8/utf8.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -115,6 +118,39 @@ std::string strip_glyph_names(std::string_view out) {
   return text;
 }
 
+// UTF-8 text with each letter of the table put as its base, and each combining mark of ours
+// dropped: what -u must keep, in order, whatever it does to the letters.
+std::string skeleton(std::string_view text) {
+  std::string kept;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const auto at = [&](std::size_t k) {
+      return i + k < text.size() ? static_cast<unsigned char>(text[i + k]) : 0;
+    };
+    if (diaset::combining_mark(byte, at(1)) != 0) {
+      i += 2;
+      continue;
+    }
+    int letter = -1;
+    std::size_t length = 1;
+    if (byte >= 0xC3 && byte <= 0xC6 && (at(1) & 0xC0) == 0x80) {
+      letter = diaset::letter_of_code(static_cast<char32_t>((byte & 0x1F) << 6 | (at(1) & 0x3F)));
+      length = 2;
+    } else if (byte == 0xE1 && (at(1) & 0xC0) == 0x80 && (at(2) & 0xC0) == 0x80) {
+      letter = diaset::letter_of_code(
+          static_cast<char32_t>(0x1000 | (at(1) & 0x3F) << 6 | (at(2) & 0x3F)));
+      length = 3;
+    }
+    if (letter < 0) {
+      kept += text[i++];
+      continue;
+    }
+    kept += diaset::LETTERS[static_cast<std::size_t>(letter)].base;
+    i += length;
+  }
+  return kept;
+}
+
 // Renders in one letter form, checking what holds in every form.
 std::string render_checked(std::string_view input, diaset::LetterForm form) {
   diaset::letter_form = form;
@@ -129,6 +165,18 @@ std::string render_checked(std::string_view input, diaset::LetterForm form) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
+  // The same bytes as UTF-8.
+  diaset::input_form = diaset::InputForm::Utf8;
+  const std::string utf8_drawn = render_checked(input, diaset::LetterForm::Drawn);
+  const std::string utf8_named = render_checked(input, diaset::LetterForm::GlyphName);
+  diaset::input_form = diaset::InputForm::Viqr;
+  if (input.find('\\') == std::string_view::npos) {
+    const std::string expected = skeleton(input);
+    if (skeleton(strip_marks(utf8_drawn)) != expected)
+      fail("UTF-8 input does not come through in order");
+    if (skeleton(strip_glyph_names(utf8_named)) != expected)
+      fail("UTF-8 input does not come through in order between glyph names");
+  }
   const std::string drawn = render_checked(input, diaset::LetterForm::Drawn);
   const std::string named = render_checked(input, diaset::LetterForm::GlyphName);
   if (input.find('\\') == std::string_view::npos) {
