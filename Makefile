@@ -3,7 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build demo test bench clean
+.PHONY: all build demo test bench package clean
 
 all: build
 
@@ -19,6 +19,9 @@ demo: build
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+package: build
+	cd $(BUILD) && cpack
 
 bench: build
 	python3 bench/run.py --build $(BUILD)

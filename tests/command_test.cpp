@@ -78,6 +78,41 @@ TEST(Command, ReportsAnOutputThatCannotBeWritten) {
   }
 }
 
+TEST(Command, SkipsAnInputThatIsTheOutput) {
+  const Scratch s;
+  s.write("f", "a'\n");
+  s.write("g", "x\n");
+  const Outcome r = s.run("$DIASET g f g >>f");
+  EXPECT_EQ(r.err, "Input file f is the output\n");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(read_file(s.path("f")), "a'\nx\nx\n");
+  // Another name for the same file is the same file; a device is never one.
+  EXPECT_EQ(s.run("ln f h && $DIASET h >>f").status, 1);
+  EXPECT_EQ(s.run("$DIASET /dev/null >/dev/null").status, 0);
+}
+
+TEST(Command, WaitsOnANonBlockingOutputThatIsFull) {
+  const Scratch s;
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += "Ngu+o+`i Vie^.t ";
+  s.write("big.viqr", text);
+  s.write("slow.py", R"(import fcntl, os, subprocess, sys, time
+r, w = os.pipe()
+fcntl.fcntl(w, fcntl.F_SETFL, fcntl.fcntl(w, fcntl.F_GETFL) | os.O_NONBLOCK)
+p = subprocess.Popen([os.environ["DIASET"], "big.viqr"], stdout=w)
+os.close(w)
+time.sleep(0.3)
+size = 0
+while chunk := os.read(r, 65536):
+    size += len(chunk)
+print(size, p.wait())
+)");
+  const Outcome r = s.run("python3 slow.py");
+  const Outcome whole = s.run("$DIASET big.viqr | wc -c");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out, std::to_string(std::stol(whole.out)) + " 0\n");
+}
+
 TEST(Command, WritesWhatTheStraightforwardFilterWrites) {
   // Every vowel with every modifier and tone, every d pair and escape, each followed by every
   // kind of byte, in a file long enough for the fast path and through block boundaries.

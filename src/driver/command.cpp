@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace diaset {
@@ -20,12 +22,22 @@ namespace {
   std::exit(1);
 }
 
+// Waits until standard output, left non-blocking by whoever handed it down, takes more.
+bool output_ready() {
+  pollfd out{STDOUT_FILENO, POLLOUT, 0};
+  while (poll(&out, 1, -1) < 0)
+    if (errno != EINTR) return false;
+  return true;
+}
+
 // Output is useless once a write has failed, so the run stops there rather than filter the rest
-// into nowhere. A reader that went away ends the run by SIGPIPE, as it does for cat.
+// into nowhere. A reader that went away ends the run by SIGPIPE, as it does for cat; a full
+// non-blocking pipe is no failure, only a wait.
 void write_stdout(const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t put = write(STDOUT_FILENO, data, size);
     if (put < 0 && errno == EINTR) continue;
+    if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) && output_ready()) continue;
     if (put <= 0) output_failed();
     data += put;
     size -= static_cast<std::size_t>(put);
@@ -38,10 +50,26 @@ void complain(const char* format, const char* name) {
   std::fprintf(stderr, format, name);
 }
 
+// The regular file standard output writes to, if it is one: filtering it into itself would
+// grow it until the disk is full.
+struct stat output_file;
+bool output_is_file = false;
+
+bool is_output(int fd) {
+  struct stat in;
+  return output_is_file && fstat(fd, &in) == 0 && in.st_dev == output_file.st_dev &&
+         in.st_ino == output_file.st_ino;
+}
+
 bool filter_file(const char* name) {
   const int fd = open(name, O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     complain("Cannot open file %s\n", name);
+    return false;
+  }
+  if (is_output(fd)) {
+    close(fd);
+    complain("Input file %s is the output\n", name);
     return false;
   }
   open_input_fd(fd);
@@ -112,6 +140,7 @@ int run_command(int argc, char** argv) {
     std::fputs("Usage: diaset filename\n", stderr);
     return 2;
   }
+  output_is_file = fstat(STDOUT_FILENO, &output_file) == 0 && S_ISREG(output_file.st_mode);
   start_output(write_stdout);
   if (letter_form == LetterForm::GlyphName) {
     const std::string_view definitions = fallback_definitions();
