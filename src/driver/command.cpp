@@ -4,6 +4,7 @@
 #include "render/glyph.hpp"
 #include "stream/input.hpp"
 #include "stream/output.hpp"
+#include "warn/warn.hpp"
 
 #include <cerrno>
 #include <cstdio>
@@ -73,6 +74,10 @@ bool filter_file(const char* name) {
     return false;
   }
   open_input_fd(fd);
+  if (warnings_on) {
+    start_warnings(name);
+    input.before_refill = block_ends;
+  }
   scan_input();
   close(fd);
   if (input_failed()) {
@@ -82,11 +87,13 @@ bool filter_file(const char* name) {
   return true;
 }
 
-constexpr const char* HELP = R"(Usage: diaset [-gu] [--] filename...
+constexpr const char* HELP = R"(Usage: diaset [-gqu] [--] filename...
 Writes Vietnamese text typed in VIQR as troff input, on standard output.
 
   -g         write each Vietnamese letter as groff's glyph name, after fallback
              drawings for fonts that lack it (for groff, nroff and mandoc)
+  -q         give no warnings (of likely mistakes in VIQR: a second tone in one
+             word, a backslash that protects nothing, UTF-8 letters)
   -u         read UTF-8 troff input instead of VIQR: only the Vietnamese letters,
              in any normalization form, are changed
   --macros   print the fallback drawings as a groff macro file, and exit
@@ -97,7 +104,7 @@ Writes Vietnamese text typed in VIQR as troff input, on standard output.
 
 int usage_error(const char* format, const char* word) {
   std::fprintf(stderr, format, word);
-  std::fputs("Usage: diaset [-gu] [--] filename...\n", stderr);
+  std::fputs("Usage: diaset [-gqu] [--] filename...\n", stderr);
   return 2;
 }
 
@@ -112,6 +119,7 @@ int print_text(std::string_view text) {
 } // namespace
 
 int run_command(int argc, char** argv) {
+  bool quiet = false;
   int first = 1;
   for (; first < argc && argv[first][0] == '-' && argv[first][1] != '\0'; ++first) {
     const std::string_view word = argv[first];
@@ -132,6 +140,10 @@ int run_command(int argc, char** argv) {
         input_form = InputForm::Utf8;
         continue;
       }
+      if (option == 'q') {
+        quiet = true;
+        continue;
+      }
       const char text[2] = {option, '\0'};
       return usage_error("diaset: unknown option -%s\n", text);
     }
@@ -140,6 +152,8 @@ int run_command(int argc, char** argv) {
     std::fputs("Usage: diaset filename\n", stderr);
     return 2;
   }
+  // Only VIQR has pitfalls: in UTF-8 no ASCII byte is a mark.
+  warnings_on = !quiet && input_form == InputForm::Viqr;
   output_is_file = fstat(STDOUT_FILENO, &output_file) == 0 && S_ISREG(output_file.st_mode);
   start_output(write_stdout);
   if (letter_form == LetterForm::GlyphName) {

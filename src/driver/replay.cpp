@@ -3,6 +3,7 @@
 #include "driver/scan.hpp"
 #include "stream/input.hpp"
 #include "stream/output.hpp"
+#include "warn/warn.hpp"
 
 #include <algorithm>
 #include <bit>
@@ -29,6 +30,8 @@ unsigned char representative(std::string_view bytes, std::size_t cls) {
 void prepare_steps() {
   const Input saved_input = input;
   const Output saved_output = output;
+  const bool saved_warnings = warnings_on;
+  warnings_on = false;
   char rendered[512];
   std::size_t used = 0;
   for (std::size_t first = 0; first < FIRST_BYTES.size(); ++first)
@@ -43,6 +46,11 @@ void prepare_steps() {
         Step& step = steps[FIRST_KEY[bytes[0]] + SECOND_KEY[bytes[1]] + THIRD_KEY[bytes[2]]];
         step.size = static_cast<std::uint8_t>(output.pos - rendered);
         step.advance = static_cast<std::uint8_t>(input.pos - bytes);
+        // A vowel consumes only its marks: the last of them may be a tone.
+        step.tone =
+            VOWELS.find(static_cast<char>(bytes[0])) != std::string_view::npos &&
+            TONES.find(static_cast<char>(bytes[step.advance - 1])) != std::string_view::npos &&
+            step.advance > 1;
         if (bytes[0] == '\\') {
           // The byte after the escape, as the input has it.
           step.source = 1;
@@ -64,19 +72,22 @@ void prepare_steps() {
       }
   input = saved_input;
   output = saved_output;
+  warnings_on = saved_warnings;
 }
 
 namespace {
 
 // The input is walked in windows: a bitmap of the window's own-turn bytes, then the walk.
 constexpr std::size_t WINDOW = 4096;
-std::uint64_t own_turns[WINDOW / 64];
 
 // A byte's turn changes something only where the byte after it belongs to it: a vowel before
 // a mark, a d before another d. Any other vowel or d is written as it stands, so it is copied
 // with the plain run; only those turns, and every escape, are mapped. The bytes a turn consumes
 // are marks, d's and escaped bytes; a mapped byte among them is passed over by the walk.
-enum TurnBits : std::uint8_t { VowelBit = 1, DBit = 2, EscapeBit = 4, MarkBit = 8 };
+//
+// For warnings the same pass maps where runs of vowels break: at every byte that is neither a
+// vowel nor a mark right after a vowel or a mark.
+enum TurnBits : std::uint8_t { VowelBit = 1, DBit = 2, EscapeBit = 4, MarkBit = 8, HighBit = 16 };
 
 constexpr std::array<std::uint8_t, 256> turn_bits() {
   std::array<std::uint8_t, 256> bits{};
@@ -85,63 +96,102 @@ constexpr std::array<std::uint8_t, 256> turn_bits() {
   bits['D'] |= DBit;
   bits['\\'] |= EscapeBit;
   for (const char c : MARKS) bits[static_cast<unsigned char>(c)] |= MarkBit;
+  for (std::size_t b = 0x80; b < 0x100; ++b) bits[b] |= HighBit;
   return bits;
 }
 constexpr std::array<std::uint8_t, 256> TURN_BITS = turn_bits();
 
-bool changes(const unsigned char* at) {
-  const unsigned here = TURN_BITS[at[0]], next = TURN_BITS[at[1]];
-  return (here & EscapeBit) != 0 || ((here & VowelBit) != 0 && (next & MarkBit) != 0) ||
-         ((here & DBit) != 0 && (next & DBit) != 0);
-}
+// One class of byte over a map word: a bit for each byte.
+struct Classes {
+  std::uint64_t vowels, marks, ds, escapes, high;
+};
 
-std::uint64_t map_word(const unsigned char* from, std::size_t bits) {
-  std::uint64_t map = 0;
-  for (std::size_t b = 0; b < bits; ++b) map |= std::uint64_t{changes(from + b)} << b;
-  return map;
+Classes classes(const unsigned char* from, std::size_t bits) {
+  Classes c{};
+  for (std::size_t b = 0; b < bits; ++b) {
+    const unsigned t = TURN_BITS[from[b]];
+    c.vowels |= std::uint64_t{(t & VowelBit) != 0} << b;
+    c.marks |= std::uint64_t{(t & MarkBit) != 0} << b;
+    c.ds |= std::uint64_t{(t & DBit) != 0} << b;
+    c.escapes |= std::uint64_t{(t & EscapeBit) != 0} << b;
+    c.high |= std::uint64_t{(t & HighBit) != 0} << b;
+  }
+  return c;
 }
 
 #if defined(__SSE2__)
-// Sixteen bytes at a time, each beside the byte after it. Setting bit 5 folds each capital onto
-// its small letter and no other byte onto a letter, so six comparisons find the vowels in both
-// cases, and one each finds d.
-std::uint64_t map_word_sse2(const unsigned char* from) {
+// Sixteen bytes at a time. Setting bit 5 folds each capital onto its small letter and no other
+// byte onto a letter, so six comparisons find the vowels in both cases, and one finds d.
+Classes classes_sse2(const unsigned char* from) {
   static_assert(VOWELS == "aeiouyAEIOUY" && MARKS == "'`?~.^+(");
-  const __m128i fold = _mm_set1_epi8(0x20);
-  std::uint64_t map = 0;
+  Classes c{};
   for (int part = 0; part < 4; ++part) {
-    const auto* at = reinterpret_cast<const __m128i*>(from + 16 * part);
-    const __m128i bytes = _mm_loadu_si128(at);
-    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * part + 1));
-    const __m128i folded = _mm_or_si128(bytes, fold);
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * part));
+    const __m128i folded = _mm_or_si128(bytes, _mm_set1_epi8(0x20));
     __m128i vowel = _mm_setzero_si128();
     for (const char letter : {'a', 'e', 'i', 'o', 'u', 'y'})
       vowel = _mm_or_si128(vowel, _mm_cmpeq_epi8(folded, _mm_set1_epi8(letter)));
     __m128i mark = _mm_setzero_si128();
-    for (const char c : MARKS) mark = _mm_or_si128(mark, _mm_cmpeq_epi8(next, _mm_set1_epi8(c)));
-    const __m128i d = _mm_set1_epi8('d');
-    const __m128i doubled =
-        _mm_and_si128(_mm_cmpeq_epi8(folded, d), _mm_cmpeq_epi8(_mm_or_si128(next, fold), d));
-    const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_and_si128(vowel, mark), doubled),
-                                     _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')));
-    map |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hit))) << 16 * part;
+    for (const char m : MARKS) mark = _mm_or_si128(mark, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(m)));
+    const auto bits = [&](__m128i hit) {
+      return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(hit))} << (16 * part);
+    };
+    c.vowels |= bits(vowel);
+    c.marks |= bits(mark);
+    c.ds |= bits(_mm_cmpeq_epi8(folded, _mm_set1_epi8('d')));
+    c.escapes |= bits(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')));
+    c.high |= bits(bytes);
   }
-  return map;
+  return c;
 }
 #endif
 
-void map_own_turns(const unsigned char* from, std::size_t size) {
+// The window's maps: its own turns and the breaks between runs of vowels. The byte after the
+// window is read for the turns of its last byte. Returns whether it holds a byte past ASCII.
+std::uint64_t own_turns[WINDOW / 64];
+std::uint64_t cluster_breaks[WINDOW / 64];
+
+bool map_window(const unsigned char* from, std::size_t size) {
+  // Whether the byte before the window was a vowel or a mark; not at hand counts as a break.
+  std::uint64_t carry = from > input.start && IN_CLUSTERS[from[-1]] ? 1 : 0;
+  std::uint64_t high = 0;
   for (std::size_t word = 0; word * 64 < size; ++word) {
-    const std::size_t bits = size - word * 64 < 64 ? size - word * 64 : 64;
+    const unsigned char* const at = from + word * 64;
+    const std::size_t bits = std::min<std::size_t>(size - word * 64, 64);
 #if defined(__SSE2__)
-    if (bits == 64) {
-      own_turns[word] = map_word_sse2(from + word * 64);
-      continue;
-    }
+    const Classes c = bits == 64 ? classes_sse2(at) : classes(at, bits);
+#else
+    const Classes c = classes(at, bits);
 #endif
-    own_turns[word] = map_word(from + word * 64, bits);
+    const unsigned after = TURN_BITS[at[bits]];
+    const std::uint64_t last = std::uint64_t{1} << (bits - 1);
+    const std::uint64_t marks_next = c.marks >> 1 | ((after & MarkBit) != 0 ? last : 0);
+    const std::uint64_t ds_next = c.ds >> 1 | ((after & DBit) != 0 ? last : 0);
+    own_turns[word] = (c.vowels & marks_next) | (c.ds & ds_next) | c.escapes;
+    const std::uint64_t in = c.vowels | c.marks;
+    cluster_breaks[word] = ~(c.vowels | (c.marks & (in << 1 | carry)));
+    carry = in >> 63;
+    high |= c.high;
   }
+  return high != 0;
 }
+
+// The last break in a word of the map before a bit, or where it was before the word.
+// The last break in a map word below a bit (64: in the whole word), or the one before the word.
+std::uintptr_t last_break(const unsigned char* base, std::uint64_t breaks, unsigned bit,
+                          std::uintptr_t before) {
+  const std::uint64_t below = bit < 64 ? breaks & ((std::uint64_t{1} << bit) - 1) : breaks;
+  const std::uintptr_t at = address(base) + 63 - static_cast<unsigned>(std::countl_zero(below));
+  return below != 0 ? at : before;
+}
+
+// The tones that double as punctuation, by byte.
+constexpr std::array<bool, 256> punctuation_tones() {
+  std::array<bool, 256> is{};
+  for (const char c : TONES) is[static_cast<unsigned char>(c)] = is_punctuation_tone(c);
+  return is;
+}
+constexpr std::array<bool, 256> PUNCTUATION_TONE = punctuation_tones();
 
 } // namespace
 
@@ -159,13 +209,20 @@ void replay_steps() {
     drain_output();
     out = output.pos;
   };
+  const bool warn = warnings_on;
   while (plain <= last) {
     const unsigned char* const window = plain;
     const auto size = std::min(WINDOW, static_cast<std::size_t>(last - window) + 1);
-    map_own_turns(window, size);
-    for (std::size_t word = 0; word * 64 < size; ++word) {
-      const unsigned char* const base = window + word * 64;
-      for (std::uint64_t map = own_turns[word]; map != 0; map &= map - 1) {
+    if (map_window(window, size) && warn) {
+      output.pos = out;
+      check_utf8(window, size + 1);
+      out = output.pos;
+    }
+    std::uintptr_t break_before = tone_word.last_break; // the last break before the map word
+    std::uintptr_t tone_end = tone_word.last_tone_end;
+    for (std::size_t w = 0; w * 64 < size; ++w) {
+      const unsigned char* const base = window + w * 64;
+      for (std::uint64_t map = own_turns[w]; map != 0; map &= map - 1) {
         const unsigned char* const turn = base + std::countr_zero(map);
         // The turn before consumed it: an escaped byte, or the second of a doubled d.
         if (turn < plain) continue;
@@ -180,9 +237,28 @@ void replay_steps() {
           std::memcpy(out + STEP_COPY, from + STEP_COPY, MAX_STEP_SIZE - STEP_COPY);
         out += step.size;
         plain = turn + step.advance;
+        if (warn) {
+          // Without a branch on whether the step took a tone: that is too even to predict.
+          const std::uintptr_t since =
+              last_break(base, cluster_breaks[w], static_cast<unsigned>(turn - base), break_before);
+          const bool second = (step.tone != 0) & (tone_end > since) & PUNCTUATION_TONE[plain[-1]];
+          if (step.source != 0 || second) {
+            // A warning drains the output first, so that it follows what was written before it.
+            output.pos = out;
+            if (step.source != 0) check_escape(turn);
+            if (second) warn_second_tone(turn, plain);
+            out = output.pos;
+          }
+          tone_end = step.tone != 0 ? address(plain) : tone_end;
+        }
       }
+      if (warn) break_before = last_break(base, cluster_breaks[w], 64, break_before);
     }
-    // The rest of the window is plain.
+    if (warn) {
+      tone_word.last_break = break_before;
+      tone_word.last_tone_end = tone_end;
+    }
+    // The rest of the window is plain; its breaks are all counted in break_before.
     const unsigned char* const window_end = window + size;
     if (plain < window_end) {
       const auto run = static_cast<std::size_t>(window_end - plain);

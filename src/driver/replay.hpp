@@ -43,6 +43,7 @@ struct alignas(8) Step {
   std::uint8_t size;    // output bytes
   std::uint8_t advance; // input bytes consumed
   std::uint8_t source;  // 0: the step texts; 1: the input, for the escaped byte
+  std::uint8_t tone;    // 1 if the vowel took a tone
 };
 
 using StepKeys = std::array<std::uint16_t, 256>;

@@ -7,6 +7,7 @@
 #include "render/vowel.hpp"
 #include "stream/input.hpp"
 #include "stream/output.hpp"
+#include "warn/warn.hpp"
 
 namespace diaset {
 
@@ -32,8 +33,15 @@ void crossed_d(int d) {
 }
 
 void escape() {
+  // The backslash may end the block at hand: its line, and the byte before it, are taken
+  // before reading on.
+  const unsigned char* const backslash = input.pos - 1;
+  const int before = warnings_on && backslash > input.start ? backslash[-1] : -1;
+  const unsigned long long line = warnings_on ? line_of(backslash) : 0;
   const int next = take_byte();
-  if (next >= 0) put_byte(next);
+  if (next < 0) return;
+  put_byte(next);
+  if (warnings_on) check_escaped(before, next, line);
 }
 
 std::string* capture;
@@ -52,6 +60,7 @@ void write_crossed_d(int d) {
 }
 
 void scan_byte(int byte) {
+  if (warnings_on) note_byte(input.pos - 1);
   letter_shift = NoShift;
   switch (PATH[static_cast<unsigned char>(byte)]) {
   case Vowel: vowel_path(byte); break;

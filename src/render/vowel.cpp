@@ -5,6 +5,7 @@
 #include "render/place.hpp"
 #include "stream/input.hpp"
 #include "stream/output.hpp"
+#include "warn/warn.hpp"
 
 namespace diaset {
 
@@ -18,6 +19,7 @@ Shift shift_of(int vowel) {
 } // namespace
 
 void vowel_path(int vowel) {
+  if (warnings_on) hold_vowel(input.pos - 1);
   const int next = peek_byte();
   if (member(MARK_INDEX, next) < 0) return put_byte(vowel);
   int modifier = 0;
@@ -27,6 +29,7 @@ void vowel_path(int vowel) {
     modifier = take_byte();
   }
   const int tone = member(TONE_INDEX, peek_byte()) >= 0 ? take_byte() : 0;
+  if (warnings_on && tone != 0) note_held_tone(modifier, tone, input.pos);
   write_letter(vowel, modifier, tone);
 }
 

@@ -12,13 +12,15 @@
 namespace diaset {
 
 struct Input {
-  const unsigned char* pos;  // next byte to hand out
-  const unsigned char* end;  // end of the bytes at hand
-  int fd;                    // where more bytes come from; -1 once there are no more
-  bool failed;               // a read failed: the input ended early
-  const unsigned char* rest; // for bytes in memory: those not yet handed over as a block
+  const unsigned char* pos;   // next byte to hand out
+  const unsigned char* end;   // end of the bytes at hand
+  const unsigned char* start; // their start
+  int fd;                     // where more bytes come from; -1 once there are no more
+  bool failed;                // a read failed: the input ended early
+  const unsigned char* rest;  // for bytes in memory: those not yet handed over as a block
   const unsigned char* rest_end;
-  std::size_t block; // and how many to hand over at a time
+  std::size_t block;       // and how many to hand over at a time
+  void (*before_refill)(); // called before the bytes at hand are replaced, if set
 };
 
 extern Input input;
