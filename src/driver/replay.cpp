@@ -103,7 +103,7 @@ constexpr std::array<std::uint8_t, 256> TURN_BITS = turn_bits();
 
 // One class of byte over a map word: a bit for each byte.
 struct Classes {
-  std::uint64_t vowels, marks, ds, escapes, high;
+  std::uint64_t vowels, marks, ds, escapes, high, tones, stops;
 };
 
 Classes classes(const unsigned char* from, std::size_t bits) {
@@ -115,6 +115,8 @@ Classes classes(const unsigned char* from, std::size_t bits) {
     c.ds |= std::uint64_t{(t & DBit) != 0} << b;
     c.escapes |= std::uint64_t{(t & EscapeBit) != 0} << b;
     c.high |= std::uint64_t{(t & HighBit) != 0} << b;
+    c.tones |= std::uint64_t{TONES.find(static_cast<char>(from[b])) != std::string_view::npos} << b;
+    c.stops |= std::uint64_t{is_punctuation_tone(from[b])} << b;
   }
   return c;
 }
@@ -123,7 +125,7 @@ Classes classes(const unsigned char* from, std::size_t bits) {
 // Sixteen bytes at a time. Setting bit 5 folds each capital onto its small letter and no other
 // byte onto a letter, so six comparisons find the vowels in both cases, and one finds d.
 Classes classes_sse2(const unsigned char* from) {
-  static_assert(VOWELS == "aeiouyAEIOUY" && MARKS == "'`?~.^+(");
+  static_assert(VOWELS == "aeiouyAEIOUY" && MARKS == "'`?~.^+(" && TONES == "'`?~.");
   Classes c{};
   for (int part = 0; part < 4; ++part) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 16 * part));
@@ -131,8 +133,11 @@ Classes classes_sse2(const unsigned char* from) {
     __m128i vowel = _mm_setzero_si128();
     for (const char letter : {'a', 'e', 'i', 'o', 'u', 'y'})
       vowel = _mm_or_si128(vowel, _mm_cmpeq_epi8(folded, _mm_set1_epi8(letter)));
-    __m128i mark = _mm_setzero_si128();
-    for (const char m : MARKS) mark = _mm_or_si128(mark, _mm_cmpeq_epi8(bytes, _mm_set1_epi8(m)));
+    // The marks: the tones that double as punctuation, the other tones, the modifiers.
+    const auto is = [&](char m) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(m)); };
+    const __m128i stop = _mm_or_si128(_mm_or_si128(is('.'), is('?')), is('\''));
+    const __m128i tone = _mm_or_si128(stop, _mm_or_si128(is('`'), is('~')));
+    const __m128i mark = _mm_or_si128(tone, _mm_or_si128(_mm_or_si128(is('^'), is('+')), is('(')));
     const auto bits = [&](__m128i hit) {
       return std::uint64_t{static_cast<unsigned>(_mm_movemask_epi8(hit))} << (16 * part);
     };
@@ -141,6 +146,8 @@ Classes classes_sse2(const unsigned char* from) {
     c.ds |= bits(_mm_cmpeq_epi8(folded, _mm_set1_epi8('d')));
     c.escapes |= bits(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')));
     c.high |= bits(bytes);
+    c.tones |= bits(tone);
+    c.stops |= bits(stop);
   }
   return c;
 }
@@ -150,6 +157,9 @@ Classes classes_sse2(const unsigned char* from) {
 // window is read for the turns of its last byte. Returns whether it holds a byte past ASCII.
 std::uint64_t own_turns[WINDOW / 64];
 std::uint64_t cluster_breaks[WINDOW / 64];
+std::uint64_t window_vowels[WINDOW / 64];
+std::uint64_t window_tones[WINDOW / 64];
+std::uint64_t window_stops[WINDOW / 64];
 
 bool map_window(const unsigned char* from, std::size_t size) {
   // Whether the byte before the window was a vowel or a mark; not at hand counts as a break.
@@ -170,6 +180,9 @@ bool map_window(const unsigned char* from, std::size_t size) {
     own_turns[word] = (c.vowels & marks_next) | (c.ds & ds_next) | c.escapes;
     const std::uint64_t in = c.vowels | c.marks;
     cluster_breaks[word] = ~(c.vowels | (c.marks & (in << 1 | carry)));
+    window_vowels[word] = c.vowels;
+    window_tones[word] = c.tones;
+    window_stops[word] = c.stops;
     carry = in >> 63;
     high |= c.high;
   }
@@ -185,6 +198,44 @@ std::uintptr_t last_break(const unsigned char* base, std::uint64_t breaks, unsig
   return below != 0 ? at : before;
 }
 
+// For warnings: whether a window may hold a second tone in one run of vowels, that is a tone
+// that doubles as punctuation after another tone with nothing but vowels and marks between,
+// and where its last tone ends. Only in such a window are the tones followed one by one.
+// `open` says whether the run before the window holds a tone and goes on into it.
+struct ToneMap {
+  bool may_hold_second;
+  const unsigned char* last_tone_end; // after the window's last tone, or null
+};
+
+ToneMap map_tones(const unsigned char* from, std::size_t size, bool open) {
+  ToneMap map{false, nullptr};
+  std::uint64_t carry = open ? 1 : 0;
+  for (std::size_t word = 0; word * 64 < size; ++word) {
+    const unsigned char* const at = from + word * 64;
+    const std::size_t bits = std::min<std::size_t>(size - word * 64, 64);
+    const std::uint64_t tones = window_tones[word];
+    std::uint64_t punctuation = window_stops[word];
+    // The tones a vowel took: right after it, or after its modifier.
+    const std::uint64_t vowels = window_vowels[word];
+    const std::uint64_t modifiers = ~tones & ~cluster_breaks[word] & ~vowels;
+    const std::uint64_t taken = tones & (vowels << 1 | (modifiers & vowels << 1) << 1);
+    punctuation &= taken;
+    // Where a tone was seen earlier in the same run: carried forward through the run, a
+    // doubling span at a time.
+    const std::uint64_t in =
+        ~cluster_breaks[word] & (bits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1);
+    std::uint64_t seen = (taken & in) | (carry & in & 1), through = in;
+    for (unsigned span = 1; span < 64; span *= 2) {
+      seen |= through & (seen << span);
+      through &= through << span;
+    }
+    if ((punctuation & in & (seen << 1 | carry)) != 0) map.may_hold_second = true;
+    if (taken != 0) map.last_tone_end = at + 64 - std::countl_zero(taken);
+    carry = seen >> 63;
+  }
+  return map;
+}
+
 // The tones that double as punctuation, by byte.
 constexpr std::array<bool, 256> punctuation_tones() {
   std::array<bool, 256> is{};
@@ -195,80 +246,115 @@ constexpr std::array<bool, 256> PUNCTUATION_TONE = punctuation_tones();
 
 } // namespace
 
+namespace {
+
+// What the walk checks of a window for warnings: nothing, the escapes, or the escapes and every
+// tone.
+enum class Checks { None, Escapes, Tones };
+
+struct Walk {
+  const unsigned char* plain; // the first byte not yet written
+  char* out;
+  bool last_took_tone; // whether the last turn's vowel took a tone
+};
+
+// Room for a plain run and the longest turn after it, with the copies' spare bytes.
+void make_room(Walk& walk, std::size_t run) {
+  if (output.end - walk.out >= static_cast<std::ptrdiff_t>(run + PLAIN_COPY + MAX_STEP_SIZE))
+    return;
+  output.pos = walk.out;
+  drain_output();
+  walk.out = output.pos;
+}
+
+template <Checks checks>
+void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
+  std::uintptr_t break_before = tone_word.last_break; // the last break before the map word
+  std::uintptr_t tone_end = tone_word.last_tone_end;
+  for (std::size_t w = 0; w * 64 < size; ++w) {
+    const unsigned char* const base = window + w * 64;
+    for (std::uint64_t map = own_turns[w]; map != 0; map &= map - 1) {
+      const unsigned char* const turn = base + std::countr_zero(map);
+      // The turn before consumed it: an escaped byte, or the second of a doubled d.
+      if (turn < walk.plain) continue;
+      const auto run = static_cast<std::size_t>(turn - walk.plain);
+      make_room(walk, run);
+      walk.out = copy_plain(walk.out, walk.plain, run);
+      const Step& step = steps[FIRST_KEY[turn[0]] + SECOND_KEY[turn[1]] + THIRD_KEY[turn[2]]];
+      const char* from =
+          (step.source != 0 ? reinterpret_cast<const char*>(turn) : step_texts) + step.text;
+      std::memcpy(walk.out, from, STEP_COPY);
+      if (step.size > STEP_COPY)
+        std::memcpy(walk.out + STEP_COPY, from + STEP_COPY, MAX_STEP_SIZE - STEP_COPY);
+      walk.out += step.size;
+      walk.plain = turn + step.advance;
+      if constexpr (checks == Checks::None) continue;
+      walk.last_took_tone = step.tone != 0;
+      // Without a branch on whether the step took a tone: that is too even to predict.
+      bool second = false;
+      if constexpr (checks == Checks::Tones) {
+        const std::uintptr_t since =
+            last_break(base, cluster_breaks[w], static_cast<unsigned>(turn - base), break_before);
+        second = (step.tone != 0) & (tone_end > since) & PUNCTUATION_TONE[walk.plain[-1]];
+        tone_end = step.tone != 0 ? address(walk.plain) : tone_end;
+      }
+      if (step.source != 0 || second) {
+        // A warning drains the output first, so that it follows what was written before it.
+        output.pos = walk.out;
+        if (step.source != 0) check_escape(turn);
+        if (second) warn_second_tone(turn, walk.plain);
+        walk.out = output.pos;
+      }
+    }
+    if constexpr (checks != Checks::None)
+      break_before = last_break(base, cluster_breaks[w], 64, break_before);
+  }
+  if constexpr (checks != Checks::None) tone_word.last_break = break_before;
+  if constexpr (checks == Checks::Tones) tone_word.last_tone_end = tone_end;
+  // The rest of the window is plain.
+  const unsigned char* const window_end = window + size;
+  if (walk.plain < window_end) {
+    const auto run = static_cast<std::size_t>(window_end - walk.plain);
+    make_room(walk, run);
+    walk.out = copy_plain(walk.out, walk.plain, run);
+    walk.plain = window_end;
+  }
+}
+
+} // namespace
+
 void replay_steps() {
   // A turn reads the two bytes after its own and may copy a whole copy's worth of input from the
   // byte after it; a plain run's first copy reads PLAIN_COPY bytes.
   if (input.end - input.pos <= static_cast<std::ptrdiff_t>(STEP_COPY)) return;
   const unsigned char* const last = input.end - STEP_COPY - 1;
-  const unsigned char* plain = input.pos; // the first byte not yet written
-  char* out = output.pos;
-  // Room for a plain run and the longest turn after it, with the copies' spare bytes.
-  const auto make_room = [&](std::size_t run) {
-    if (output.end - out >= static_cast<std::ptrdiff_t>(run + PLAIN_COPY + MAX_STEP_SIZE)) return;
-    output.pos = out;
-    drain_output();
-    out = output.pos;
-  };
-  const bool warn = warnings_on;
-  while (plain <= last) {
-    const unsigned char* const window = plain;
+  Walk walk{input.pos, output.pos, false};
+  while (walk.plain <= last) {
+    const unsigned char* const window = walk.plain;
     const auto size = std::min(WINDOW, static_cast<std::size_t>(last - window) + 1);
-    if (map_window(window, size) && warn) {
-      output.pos = out;
+    const bool high = map_window(window, size);
+    if (!warnings_on) {
+      walk_window<Checks::None>(walk, window, size);
+      continue;
+    }
+    if (high) {
+      output.pos = walk.out;
       check_utf8(window, size + 1);
-      out = output.pos;
+      walk.out = output.pos;
     }
-    std::uintptr_t break_before = tone_word.last_break; // the last break before the map word
-    std::uintptr_t tone_end = tone_word.last_tone_end;
-    for (std::size_t w = 0; w * 64 < size; ++w) {
-      const unsigned char* const base = window + w * 64;
-      for (std::uint64_t map = own_turns[w]; map != 0; map &= map - 1) {
-        const unsigned char* const turn = base + std::countr_zero(map);
-        // The turn before consumed it: an escaped byte, or the second of a doubled d.
-        if (turn < plain) continue;
-        const auto run = static_cast<std::size_t>(turn - plain);
-        make_room(run);
-        out = copy_plain(out, plain, run);
-        const Step& step = steps[FIRST_KEY[turn[0]] + SECOND_KEY[turn[1]] + THIRD_KEY[turn[2]]];
-        const char* from =
-            (step.source != 0 ? reinterpret_cast<const char*>(turn) : step_texts) + step.text;
-        std::memcpy(out, from, STEP_COPY);
-        if (step.size > STEP_COPY)
-          std::memcpy(out + STEP_COPY, from + STEP_COPY, MAX_STEP_SIZE - STEP_COPY);
-        out += step.size;
-        plain = turn + step.advance;
-        if (warn) {
-          // Without a branch on whether the step took a tone: that is too even to predict.
-          const std::uintptr_t since =
-              last_break(base, cluster_breaks[w], static_cast<unsigned>(turn - base), break_before);
-          const bool second = (step.tone != 0) & (tone_end > since) & PUNCTUATION_TONE[plain[-1]];
-          if (step.source != 0 || second) {
-            // A warning drains the output first, so that it follows what was written before it.
-            output.pos = out;
-            if (step.source != 0) check_escape(turn);
-            if (second) warn_second_tone(turn, plain);
-            out = output.pos;
-          }
-          tone_end = step.tone != 0 ? address(plain) : tone_end;
-        }
-      }
-      if (warn) break_before = last_break(base, cluster_breaks[w], 64, break_before);
+    const ToneMap tones = map_tones(window, size, tone_word.last_tone_end > tone_word.last_break);
+    if (tones.may_hold_second) {
+      walk_window<Checks::Tones>(walk, window, size);
+      continue;
     }
-    if (warn) {
-      tone_word.last_break = break_before;
-      tone_word.last_tone_end = tone_end;
-    }
-    // The rest of the window is plain; its breaks are all counted in break_before.
-    const unsigned char* const window_end = window + size;
-    if (plain < window_end) {
-      const auto run = static_cast<std::size_t>(window_end - plain);
-      make_room(run);
-      out = copy_plain(out, plain, run);
-      plain = window_end;
-    }
+    walk_window<Checks::Escapes>(walk, window, size);
+    // The window's last tone, or the one its last turn took past its end.
+    if (tones.last_tone_end != nullptr) tone_word.last_tone_end = address(tones.last_tone_end);
+    if (walk.plain > window + size && walk.last_took_tone)
+      tone_word.last_tone_end = address(walk.plain);
   }
-  input.pos = plain;
-  output.pos = out;
+  input.pos = walk.plain;
+  output.pos = walk.out;
 }
 
 } // namespace diaset
