@@ -5,12 +5,13 @@
 // putting each glyph name's base letter in its place, must leave the input's bytes in order, less
 // the marks and d's it consumed, with every motion out followed by its exact reverse. Read as
 // UTF-8, the input's bytes all come through in order, less our combining marks, with each letter
-// as its base.
+// as its base. With warnings on, every output byte is as without them.
 #include "driver/scan.hpp"
 #include "letters/letters.hpp"
 #include "render/glyph.hpp"
 #include "render/place.hpp"
 #include "utf8/utf8.hpp"
+#include "warn/warn.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -163,6 +164,13 @@ std::string render_checked(std::string_view input, diaset::LetterForm form) {
 
 } // namespace
 
+// The warnings go nowhere: only what they do to the output matters here.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  diaset::warning_stream = std::fopen("/dev/null", "w");
+  if (diaset::warning_stream == nullptr) std::abort();
+  return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   // The same bytes as UTF-8.
@@ -178,6 +186,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fail("UTF-8 input does not come through in order between glyph names");
   }
   const std::string drawn = render_checked(input, diaset::LetterForm::Drawn);
+  // Warnings change no output byte, whatever the blocks.
+  diaset::warnings_on = true;
+  for (const std::size_t block : {std::size_t{1}, std::size_t{3}, SIZE_MAX})
+    if (diaset::render_bytes(input, block) != drawn) fail("warnings change the output");
+  diaset::warnings_on = false;
   const std::string named = render_checked(input, diaset::LetterForm::GlyphName);
   if (input.find('\\') == std::string_view::npos) {
     if (without_consumables(strip_marks(drawn)) != without_consumables(input))

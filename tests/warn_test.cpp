@@ -38,6 +38,10 @@ TEST(Warnings, EachPitfallGivesOneWarningAndChangesNoByte) {
        escape_warning(2, '(') + escape_warning(2, '&') + escape_warning(2, '"')},
       {"x Vi\xE1\xBB\x87t Nam\n\xC4\x91i\n",
        warning(1, "this reads as UTF-8 Vietnamese, not VIQR; read UTF-8 input with diaset -u")},
+      // The same, long enough for the fast path, after a slip on the line before.
+      {"\n\nba'o. " + std::string(80, 'x') + "\n\xE1\xBB\x87 " + std::string(80, 'y') + "\n",
+       warning(3, "a second tone mark in one word: \"ba'o.\"; write \\. for a literal mark") +
+           warning(4, "this reads as UTF-8 Vietnamese, not VIQR; read UTF-8 input with diaset -u")},
       // What is written as meant gives none: escapes that protect, one tone to a syllable,
       // tones in syllables written together, and doubled backslashes.
       {"ba'o\\. Ta.i sao\\? a\\' a^\\' \\dd \\\\fB \\\\(em .\\\\\" x.\n", ""},

@@ -337,21 +337,22 @@ void replay_steps() {
       walk_window<Checks::None>(walk, window, size);
       continue;
     }
+    const ToneMap tones = map_tones(window, size, tone_word.last_tone_end > tone_word.last_break);
+    if (tones.may_hold_second) {
+      walk_window<Checks::Tones>(walk, window, size);
+    } else {
+      walk_window<Checks::Escapes>(walk, window, size);
+      // The window's last tone, or the one its last turn took past its end.
+      if (tones.last_tone_end != nullptr) tone_word.last_tone_end = address(tones.last_tone_end);
+      if (walk.plain > window + size && walk.last_took_tone)
+        tone_word.last_tone_end = address(walk.plain);
+    }
+    // After the window's output, as the other warnings come after what was written before them.
     if (high) {
       output.pos = walk.out;
       check_utf8(window, size + 1);
       walk.out = output.pos;
     }
-    const ToneMap tones = map_tones(window, size, tone_word.last_tone_end > tone_word.last_break);
-    if (tones.may_hold_second) {
-      walk_window<Checks::Tones>(walk, window, size);
-      continue;
-    }
-    walk_window<Checks::Escapes>(walk, window, size);
-    // The window's last tone, or the one its last turn took past its end.
-    if (tones.last_tone_end != nullptr) tone_word.last_tone_end = address(tones.last_tone_end);
-    if (walk.plain > window + size && walk.last_took_tone)
-      tone_word.last_tone_end = address(walk.plain);
   }
   input.pos = walk.plain;
   output.pos = walk.out;

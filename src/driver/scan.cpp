@@ -93,6 +93,10 @@ std::string render_bytes(std::string_view bytes, std::size_t block) {
   capture = &text;
   start_output(append_capture);
   open_input_bytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), block);
+  if (warnings_on) {
+    start_warnings("-");
+    input.before_refill = block_ends;
+  }
   scan_input();
   drain_output();
   return text;

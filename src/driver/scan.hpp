@@ -29,7 +29,8 @@ void scan_byte(int byte);
 // Filters the open input to its end, in the input form in force.
 void scan_input();
 
-// Filters bytes held in memory, read in blocks of the given size, and returns the troff text.
+// Filters bytes held in memory, read in blocks of the given size, and returns the troff text;
+// warnings, if on, name the input "-".
 std::string render_bytes(std::string_view bytes, std::size_t block = SIZE_MAX);
 
 } // namespace diaset

@@ -16,6 +16,7 @@
 namespace diaset {
 
 bool warnings_on = false;
+std::FILE* warning_stream = stderr;
 Word tone_word;
 
 namespace {
@@ -46,7 +47,7 @@ unsigned long long count_lines(const unsigned char* from, const unsigned char* t
 // Warnings go after the output written so far, for a reader who merges the two.
 void warn_on(unsigned long long line, const char* what, const char* how) {
   drain_output();
-  std::fprintf(stderr, "diaset: %s:%llu: warning: %s; %s\n", file_name, line, what, how);
+  std::fprintf(warning_stream, "diaset: %s:%llu: warning: %s; %s\n", file_name, line, what, how);
 }
 
 bool shown_in_word(unsigned char byte) {
@@ -98,6 +99,8 @@ void describe_escape(int escaped, unsigned long long line) {
 
 unsigned long long line_of(const unsigned char* at) {
   if (line_mark == nullptr) line_mark = input.start;
+  // A place before the mark, as where UTF-8 was found ahead of a warning before it.
+  if (at < line_mark) return lines + 1 - count_lines(at, line_mark);
   lines += count_lines(line_mark, at);
   line_mark = at;
   return lines + 1;

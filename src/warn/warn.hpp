@@ -7,11 +7,15 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 namespace diaset {
 
 // Whether warnings are given this run; the driver sets it before filtering starts.
 extern bool warnings_on;
+
+// Where they go: standard error, unless a tool that drives the filter says otherwise.
+extern std::FILE* warning_stream;
 
 // A vowel cluster is a run of vowels and the marks they took; a syllable has one, and one tone.
 // Where the last tone ended and where the last byte that breaks a cluster stood, as addresses in
