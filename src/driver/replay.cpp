@@ -16,6 +16,7 @@
 namespace diaset {
 
 Step steps[STEP_COUNT];
+bool short_steps;
 // Room for every distinct step text, with the longest copy's worth to spare after the last.
 char step_texts[64 * 1024 + MAX_STEP_SIZE];
 
@@ -70,6 +71,8 @@ void prepare_steps() {
         step.text = static_cast<std::uint16_t>(used);
         used += step.size;
       }
+  short_steps = true;
+  for (const Step& step : steps) short_steps = short_steps && step.size <= SHORT_COPY;
   input = saved_input;
   output = saved_output;
   warnings_on = saved_warnings;
@@ -267,7 +270,9 @@ void make_room(Walk& walk, std::size_t run) {
   walk.out = output.pos;
 }
 
-template <Checks checks>
+// COPY is how many bytes a step's copy takes: STEP_COPY, or SHORT_COPY where every step is that
+// short.
+template <Checks checks, std::size_t COPY>
 void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
   std::uintptr_t break_before = tone_word.last_break; // the last break before the map word
   std::uintptr_t tone_end = tone_word.last_tone_end;
@@ -283,9 +288,9 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
       const Step& step = steps[FIRST_KEY[turn[0]] + SECOND_KEY[turn[1]] + THIRD_KEY[turn[2]]];
       const char* from =
           (step.source != 0 ? reinterpret_cast<const char*>(turn) : step_texts) + step.text;
-      std::memcpy(walk.out, from, STEP_COPY);
-      if (step.size > STEP_COPY)
-        std::memcpy(walk.out + STEP_COPY, from + STEP_COPY, MAX_STEP_SIZE - STEP_COPY);
+      std::memcpy(walk.out, from, COPY);
+      if constexpr (COPY < MAX_STEP_SIZE)
+        if (step.size > COPY) std::memcpy(walk.out + COPY, from + COPY, MAX_STEP_SIZE - COPY);
       walk.out += step.size;
       walk.plain = turn + step.advance;
       if constexpr (checks == Checks::None) continue;
@@ -334,14 +339,20 @@ void replay_steps() {
     const auto size = std::min(WINDOW, static_cast<std::size_t>(last - window) + 1);
     const bool high = map_window(window, size);
     if (!warnings_on) {
-      walk_window<Checks::None>(walk, window, size);
+      if (short_steps)
+        walk_window<Checks::None, SHORT_COPY>(walk, window, size);
+      else
+        walk_window<Checks::None, STEP_COPY>(walk, window, size);
       continue;
     }
     const ToneMap tones = map_tones(window, size, tone_word.last_tone_end > tone_word.last_break);
     if (tones.may_hold_second) {
-      walk_window<Checks::Tones>(walk, window, size);
+      walk_window<Checks::Tones, STEP_COPY>(walk, window, size);
     } else {
-      walk_window<Checks::Escapes>(walk, window, size);
+      if (short_steps)
+        walk_window<Checks::Escapes, SHORT_COPY>(walk, window, size);
+      else
+        walk_window<Checks::Escapes, STEP_COPY>(walk, window, size);
       // The window's last tone, or the one its last turn took past its end.
       if (tones.last_tone_end != nullptr) tone_word.last_tone_end = address(tones.last_tone_end);
       if (walk.plain > window + size && walk.last_took_tone)

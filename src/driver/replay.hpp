@@ -36,6 +36,8 @@ inline constexpr std::size_t STEP_COUNT = FIRST_BYTES.size() * SECOND_CLASSES * 
 // free of branches. It holds any vowel with one mark, or a crossed d; the longer texts of a
 // modifier with a tone after it take a second copy, up to the longest step.
 inline constexpr std::size_t STEP_COPY = 48;
+// Steps as short as glyph names take a shorter copy.
+inline constexpr std::size_t SHORT_COPY = 16;
 inline constexpr std::size_t MAX_STEP_SIZE = 144;
 
 struct alignas(8) Step {
@@ -73,6 +75,8 @@ inline char* copy_plain(char* out, const unsigned char* from, std::size_t size) 
 }
 
 extern Step steps[STEP_COUNT];
+// Whether every step fits SHORT_COPY.
+extern bool short_steps;
 extern char step_texts[];
 
 // Fills the step table by running the byte-by-byte path on one representative of each class.
