@@ -274,41 +274,51 @@ void make_room(Walk& walk, std::size_t run) {
 // short.
 template <Checks checks, std::size_t COPY>
 void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
+  // The walk's state in locals, which the stores through `out` cannot alias.
+  const unsigned char* plain = walk.plain;
+  char* out = walk.out;
+  bool took_tone = walk.last_took_tone;
+  const auto room = [&](std::size_t run) {
+    walk.out = out;
+    make_room(walk, run);
+    out = walk.out;
+  };
   std::uintptr_t break_before = tone_word.last_break; // the last break before the map word
   std::uintptr_t tone_end = tone_word.last_tone_end;
   for (std::size_t w = 0; w * 64 < size; ++w) {
     const unsigned char* const base = window + w * 64;
+    // Room once a map word, for the plain bytes up to its end and a longest turn at each byte.
+    if (own_turns[w] != 0 && plain < base + 64)
+      room(static_cast<std::size_t>(base + 64 - plain) + 64 * MAX_STEP_SIZE);
     for (std::uint64_t map = own_turns[w]; map != 0; map &= map - 1) {
       const unsigned char* const turn = base + std::countr_zero(map);
       // The turn before consumed it: an escaped byte, or the second of a doubled d.
-      if (turn < walk.plain) continue;
-      const auto run = static_cast<std::size_t>(turn - walk.plain);
-      make_room(walk, run);
-      walk.out = copy_plain(walk.out, walk.plain, run);
+      if (turn < plain) continue;
+      out = copy_plain(out, plain, static_cast<std::size_t>(turn - plain));
       const Step& step = steps[FIRST_KEY[turn[0]] + SECOND_KEY[turn[1]] + THIRD_KEY[turn[2]]];
       const char* from =
           (step.source != 0 ? reinterpret_cast<const char*>(turn) : step_texts) + step.text;
-      std::memcpy(walk.out, from, COPY);
+      std::memcpy(out, from, COPY);
       if constexpr (COPY < MAX_STEP_SIZE)
-        if (step.size > COPY) std::memcpy(walk.out + COPY, from + COPY, MAX_STEP_SIZE - COPY);
-      walk.out += step.size;
-      walk.plain = turn + step.advance;
+        if (step.size > COPY) std::memcpy(out + COPY, from + COPY, MAX_STEP_SIZE - COPY);
+      out += step.size;
+      plain = turn + step.advance;
       if constexpr (checks == Checks::None) continue;
-      walk.last_took_tone = step.tone != 0;
+      took_tone = step.tone != 0;
       // Without a branch on whether the step took a tone: that is too even to predict.
       bool second = false;
       if constexpr (checks == Checks::Tones) {
         const std::uintptr_t since =
             last_break(base, cluster_breaks[w], static_cast<unsigned>(turn - base), break_before);
-        second = (step.tone != 0) & (tone_end > since) & PUNCTUATION_TONE[walk.plain[-1]];
-        tone_end = step.tone != 0 ? address(walk.plain) : tone_end;
+        second = (step.tone != 0) & (tone_end > since) & PUNCTUATION_TONE[plain[-1]];
+        tone_end = step.tone != 0 ? address(plain) : tone_end;
       }
       if (step.source != 0 || second) {
         // A warning drains the output first, so that it follows what was written before it.
-        output.pos = walk.out;
+        output.pos = out;
         if (step.source != 0) check_escape(turn);
-        if (second) warn_second_tone(turn, walk.plain);
-        walk.out = output.pos;
+        if (second) warn_second_tone(turn, plain);
+        out = output.pos;
       }
     }
     if constexpr (checks != Checks::None)
@@ -318,12 +328,13 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
   if constexpr (checks == Checks::Tones) tone_word.last_tone_end = tone_end;
   // The rest of the window is plain.
   const unsigned char* const window_end = window + size;
-  if (walk.plain < window_end) {
-    const auto run = static_cast<std::size_t>(window_end - walk.plain);
-    make_room(walk, run);
-    walk.out = copy_plain(walk.out, walk.plain, run);
-    walk.plain = window_end;
+  if (plain < window_end) {
+    const auto run = static_cast<std::size_t>(window_end - plain);
+    room(run);
+    out = copy_plain(out, plain, run);
+    plain = window_end;
   }
+  walk = Walk{plain, out, took_tone};
 }
 
 } // namespace
