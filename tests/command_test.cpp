@@ -15,6 +15,43 @@ TEST(Command, NoFileIsAUsageError) {
   EXPECT_EQ(r.status, 2);
 }
 
+TEST(Command, TakesOptionsBeforeTheFiles) {
+  const Scratch s;
+  s.write("in", "a'\n");
+  s.write("-g", "x\n");
+  const std::string usage = "Usage: diaset [-gqu] [--] filename...\n";
+  struct Case {
+    std::string command, out, err;
+    int status;
+  };
+  const Case cases[] = {
+      {"$DIASET -x in", "", "diaset: unknown option -x\n" + usage, 2},
+      {"$DIASET -gz in", "", "diaset: unknown option -z\n" + usage, 2},
+      {"$DIASET --bogus in", "", "diaset: unknown option --bogus\n" + usage, 2},
+      {"$DIASET -g", "", "Usage: diaset filename\n", 2},
+      {"$DIASET --version", "diaset 0.1\n", "", 0},
+      // After --, and after the first file, every word is a file.
+      {"$DIASET -- -g", "x\n", "", 0},
+      {"$DIASET in -g", ACUTE_A + "\nx\n", "", 0},
+      {"$DIASET -gq in | tail -n 1", "\\[u00E1]\n", "", 0},
+  };
+  for (const Case& c : cases) {
+    const Outcome r = s.run(c.command);
+    EXPECT_EQ(r.out, c.out) << c.command;
+    EXPECT_EQ(r.err, c.err) << c.command;
+    EXPECT_EQ(r.status, c.status) << c.command;
+  }
+  // --help names every option; --macros is what -g writes first.
+  const Outcome help = s.run("$DIASET --help");
+  EXPECT_EQ(help.status, 0);
+  for (const char* option : {"-g", "-q", "-u", "--macros", "--help", "--version", "--"})
+    EXPECT_NE(help.out.find(std::string("  ") + option + " "), std::string::npos) << option;
+  const Outcome macros = s.run("$DIASET --macros");
+  const Outcome glyphs = s.run("$DIASET -g in");
+  EXPECT_EQ(macros.status, 0);
+  EXPECT_EQ(glyphs.out, macros.out + "\\[u00E1]\n");
+}
+
 TEST(Command, FiltersOneFile) {
   const Scratch s;
   s.write("in.viqr", "a'\n");

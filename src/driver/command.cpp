@@ -88,7 +88,8 @@ bool filter_file(const char* name) {
 }
 
 constexpr const char* HELP = R"(Usage: diaset [-gqu] [--] filename...
-Writes Vietnamese text typed in VIQR as troff input, on standard output.
+Writes Vietnamese text, typed in VIQR or with -u in UTF-8, as troff input on
+standard output.
 
   -g         write each Vietnamese letter as groff's glyph name, after fallback
              drawings for fonts that lack it (for groff, nroff and mandoc)
