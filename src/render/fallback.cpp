@@ -15,9 +15,10 @@ namespace {
 
 // Strings shared by the drawings. Each takes the letter under the mark, the mark's glyph, a
 // nudge right and up in thousandths of an em, the glyph whose height the mark sits on, and the
-// level of the drawing.
-// Stored in copy mode, so a register is read, and an argument put in, where the letter is set.
-// Expressions run left to right, hence the parentheses.
+// level of the drawing. Stored in copy mode, so a register is read, and an argument put in,
+// where the letter is set. Expressions run left to right, hence the parentheses; a bare number
+// in a motion is taken in ems, hence the u's; and a value in \R that starts with a minus
+// would be taken as a decrement, hence the parentheses around each.
 constexpr std::string_view DRAWINGS =
     R"(.\" Fallback drawings of the Vietnamese letters, for fonts that lack them.
 .\" Above: raised by what the letter stands above the font's x, moved by its skew.
@@ -124,8 +125,8 @@ std::string height_of(const Letter& letter, const std::string& under) {
 // A drawing whose letter is itself drawn runs inside it; each level keeps its own registers.
 std::string level(const Letter& letter) { return letter.tone != 0 ? "2" : "1"; }
 
-// One definition: the request (a device without the font skips its own), the glyph, and the drawing
-// of its last mark nudged right.
+// One definition: the request (a device without the font skips a font's own), the glyph, and
+// the drawing of its last mark nudged right.
 std::string definition(std::string_view request, std::size_t i, int nudge) {
   const Letter& letter = LETTERS[i];
   const Drawing& d = last_mark(letter);

@@ -74,11 +74,7 @@ void start_warnings(const char* file);
 // is replaced by the next.
 void block_ends();
 
-// A vowel at the given place took a tone ending just before the other; warns if its cluster
-// had one already and this one is a mark that doubles as punctuation.
-inline void note_tone(const unsigned char* vowel, const unsigned char* end);
-
-// Gives the warning for a second tone in one word.
+// Gives the warning for a vowel, at hand with its marks, that took a second tone in one run.
 void warn_second_tone(const unsigned char* vowel, const unsigned char* end);
 
 // Warns if the byte after a backslash, both at hand, did not need it.
@@ -86,12 +82,6 @@ void check_escape(const unsigned char* backslash);
 
 // Warns, once a file, if bytes hold a Vietnamese letter in UTF-8.
 void check_utf8(const unsigned char* from, std::size_t size);
-
-inline void note_tone(const unsigned char* vowel, const unsigned char* end) {
-  if (tone_word.last_tone_end > tone_word.last_break && is_punctuation_tone(end[-1]))
-    warn_second_tone(vowel, end);
-  tone_word.last_tone_end = address(end);
-}
 
 // The byte-by-byte path reads on, into the next block maybe, before it knows what a byte
 // was: these keep what a warning needs of the byte while it is still at hand.
