@@ -126,8 +126,9 @@ Classes classes(const unsigned char* from, std::size_t bits) {
 
 #if defined(__SSE2__)
 // Sixteen bytes at a time. Setting bit 5 folds each capital onto its small letter and no other
-// byte onto a letter, so six comparisons find the vowels in both cases, and one finds d.
-Classes classes_sse2(const unsigned char* from) {
+// byte onto a letter, so six comparisons find the vowels in both cases, and one finds d. The
+// classes only warnings need are left out without them.
+template <bool for_warnings> Classes classes_sse2(const unsigned char* from) {
   static_assert(VOWELS == "aeiouyAEIOUY" && MARKS == "'`?~.^+(" && TONES == "'`?~.");
   Classes c{};
   for (int part = 0; part < 4; ++part) {
@@ -148,23 +149,26 @@ Classes classes_sse2(const unsigned char* from) {
     c.marks |= bits(mark);
     c.ds |= bits(_mm_cmpeq_epi8(folded, _mm_set1_epi8('d')));
     c.escapes |= bits(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')));
-    c.high |= bits(bytes);
-    c.tones |= bits(tone);
-    c.stops |= bits(stop);
+    if constexpr (for_warnings) {
+      c.high |= bits(bytes);
+      c.tones |= bits(tone);
+      c.stops |= bits(stop);
+    }
   }
   return c;
 }
 #endif
 
-// The window's maps: its own turns and the breaks between runs of vowels. The byte after the
-// window is read for the turns of its last byte. Returns whether it holds a byte past ASCII.
+// The window's maps: its own turns and, for warnings, the breaks between runs of vowels and its
+// vowels and tones. The byte after the window is read for the turns of its last byte. Returns
+// whether it holds a byte past ASCII (for warnings only).
 std::uint64_t own_turns[WINDOW / 64];
 std::uint64_t cluster_breaks[WINDOW / 64];
 std::uint64_t window_vowels[WINDOW / 64];
 std::uint64_t window_tones[WINDOW / 64];
 std::uint64_t window_stops[WINDOW / 64];
 
-bool map_window(const unsigned char* from, std::size_t size) {
+template <bool for_warnings> bool map_window(const unsigned char* from, std::size_t size) {
   // Whether the byte before the window was a vowel or a mark; not at hand counts as a break.
   std::uint64_t carry = from > input.start && IN_CLUSTERS[from[-1]] ? 1 : 0;
   std::uint64_t high = 0;
@@ -172,7 +176,7 @@ bool map_window(const unsigned char* from, std::size_t size) {
     const unsigned char* const at = from + word * 64;
     const std::size_t bits = std::min<std::size_t>(size - word * 64, 64);
 #if defined(__SSE2__)
-    const Classes c = bits == 64 ? classes_sse2(at) : classes(at, bits);
+    const Classes c = bits == 64 ? classes_sse2<for_warnings>(at) : classes(at, bits);
 #else
     const Classes c = classes(at, bits);
 #endif
@@ -181,6 +185,7 @@ bool map_window(const unsigned char* from, std::size_t size) {
     const std::uint64_t marks_next = c.marks >> 1 | ((after & MarkBit) != 0 ? last : 0);
     const std::uint64_t ds_next = c.ds >> 1 | ((after & DBit) != 0 ? last : 0);
     own_turns[word] = (c.vowels & marks_next) | (c.ds & ds_next) | c.escapes;
+    if constexpr (!for_warnings) continue;
     const std::uint64_t in = c.vowels | c.marks;
     cluster_breaks[word] = ~(c.vowels | (c.marks & (in << 1 | carry)));
     window_vowels[word] = c.vowels;
@@ -299,7 +304,7 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
       const char* from =
           (step.source != 0 ? reinterpret_cast<const char*>(turn) : step_texts) + step.text;
       std::memcpy(out, from, COPY);
-      if constexpr (COPY < MAX_STEP_SIZE)
+      if constexpr (COPY == STEP_COPY)
         if (step.size > COPY) std::memcpy(out + COPY, from + COPY, MAX_STEP_SIZE - COPY);
       out += step.size;
       plain = turn + step.advance;
@@ -348,14 +353,15 @@ void replay_steps() {
   while (walk.plain <= last) {
     const unsigned char* const window = walk.plain;
     const auto size = std::min(WINDOW, static_cast<std::size_t>(last - window) + 1);
-    const bool high = map_window(window, size);
     if (!warnings_on) {
+      map_window<false>(window, size);
       if (short_steps)
         walk_window<Checks::None, SHORT_COPY>(walk, window, size);
       else
         walk_window<Checks::None, STEP_COPY>(walk, window, size);
       continue;
     }
+    const bool high = map_window<true>(window, size);
     const ToneMap tones = map_tones(window, size, tone_word.last_tone_end > tone_word.last_break);
     if (tones.may_hold_second) {
       walk_window<Checks::Tones, STEP_COPY>(walk, window, size);
