@@ -13,7 +13,7 @@ build:
 
 demo: build
 	mkdir -p out
-	$(BUILD)/diaset examples/sample.viqr > out/sample.tr
+	$(BUILD)/diaset -g examples/sample.viqr > out/sample.tr
 	groff -ms -Tpdf out/sample.tr > out/sample.pdf
 	@echo "diaset: rendered examples/sample.viqr to out/sample.pdf"
 
