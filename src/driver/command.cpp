@@ -109,11 +109,17 @@ int usage_error(const char* format, const char* word) {
   return 2;
 }
 
+void finish_output() {
+  drain_output();
+  // Closing standard output is the last chance to hear of a failed write, or to find it was
+  // never open.
+  if (close(STDOUT_FILENO) != 0 && errno != EINTR) output_failed();
+}
+
 int print_text(std::string_view text) {
   start_output(write_stdout);
   put_long_text(text.data(), text.size());
-  drain_output();
-  if (close(STDOUT_FILENO) != 0 && errno != EINTR) output_failed();
+  finish_output();
   return 0;
 }
 
@@ -163,10 +169,7 @@ int run_command(int argc, char** argv) {
   }
   bool all_well = true;
   for (int i = first; i < argc; ++i) all_well = filter_file(argv[i]) && all_well;
-  drain_output();
-  // Closing standard output is the last chance to hear of a failed write, or to find it was
-  // never open.
-  if (close(STDOUT_FILENO) != 0 && errno != EINTR) output_failed();
+  finish_output();
   return all_well ? 0 : 1;
 }
 
