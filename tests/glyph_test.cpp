@@ -199,6 +199,18 @@ TEST(Fallbacks, DrawAlikeWhereverTheyStand) {
   EXPECT_EQ(motions[2], motions[0]);
 }
 
+TEST(Fallbacks, DrawAFontsOwnLetterOnlyInTheFontsThatSetItsAccentOffCentre) {
+  // Times Italic's own y with acute has its accent well right of the y; Times Roman's does not.
+  const Scratch s;
+  s.write("y.tr", ".ft TI\n\\[u00FD]\n.ft TR\n\\[u00FD]\n");
+  const Outcome print = s.run("($DIASET --macros; cat y.tr) | groff -ww -Tps -Z | grep '^[Ct]'");
+  EXPECT_EQ(print.err, "");
+  EXPECT_EQ(print.out, "ty\nCaa\nC'y\n");
+  const Outcome terminal = s.run("($DIASET --macros; cat y.tr) | groff -ww -Tutf8 | grep .");
+  EXPECT_EQ(terminal.err, "");
+  EXPECT_EQ(terminal.out, "\u00FD \u00FD\n");
+}
+
 TEST(MacroFile, SetsAUtf8DocumentWithTheSameDrawings) {
   const Scratch s;
   const std::string utf8 = "'" + SOURCE + "/examples/sample.utf8'";

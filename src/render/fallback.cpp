@@ -125,16 +125,68 @@ std::string height_of(const Letter& letter, const std::string& under) {
 // A drawing whose letter is itself drawn runs inside it; each level keeps its own registers.
 std::string level(const Letter& letter) { return letter.tone != 0 ? "2" : "1"; }
 
-// One definition: the request (a device without the font skips a font's own), the glyph, and
-// the drawing of its last mark nudged right.
-std::string definition(std::string_view request, std::size_t i, int nudge) {
+// The drawing of a letter, its last mark nudged right.
+std::string drawing(std::size_t i, int nudge) {
   const Letter& letter = LETTERS[i];
   const Drawing& d = last_mark(letter);
   const std::string under = carrier(letter);
-  return std::string(request) + " " + glyph_text(static_cast<int>(i)) + " \\\\*[diaset-" +
-         std::string(d.form) + " " + under + " " + std::string(d.mark) + " " +
+  return "\\\\*[diaset-" + std::string(d.form) + " " + under + " " + std::string(d.mark) + " " +
          std::to_string(d.right + nudge) + " " + std::to_string(d.up) + " " +
-         height_of(letter, under) + " " + level(letter) + "]\n";
+         height_of(letter, under) + " " + level(letter) + "]";
+}
+
+// One definition: the request (a device without the font skips a font's own), the glyph, and
+// its drawing.
+std::string definition(std::string_view request, std::size_t i, int nudge) {
+  return std::string(request) + " " + glyph_text(static_cast<int>(i)) + " " + drawing(i, nudge) +
+         "\n";
+}
+
+// A few fonts have a letter of their own whose accent ghostscript sets well off the letter's
+// centre. On the printing devices such a letter goes through a glyph of diaset's own, which is
+// the font's letter everywhere but in those fonts, where it is drawn, nudged where the top of
+// the letter is not where its box says (the arms of an italic y, the serif of an italic i).
+// Terminals keep theirs.
+struct OwnLetter {
+  std::string_view font;
+  char base;
+  char tone;
+  int right; // thousandths of an em
+};
+
+// clang-format off
+constexpr OwnLetter OFF_CENTRE[] = {
+    {"TI",  'y', '\'', -130},
+    {"CI",  'i', '\'', -170}, {"CBI", 'i', '\'', -170}, {"CBI", 'A', '\'', -160},
+    {"PI",  'u', '\'',    0}, {"PBI", 'i', '\'', -130}, {"PBI", 'u', '\'',    0},
+    {"PBI", 'Y', '\'',    0},
+    {"NI",  'u', '\'', -160},
+};
+// clang-format on
+
+constexpr std::string_view PRINTING_DEVICES[] = {"ps", "pdf"};
+
+std::string own_glyph(std::size_t i) {
+  return "\\[diaset-own-" + glyph_argument(static_cast<int>(i)) + "]";
+}
+
+std::string redrawn_letters() {
+  std::string text =
+      ".\\\" A font's own letter with its accent off the centre, drawn in that font.\n";
+  bool seen[LETTER_COUNT] = {};
+  for (const OwnLetter& own : OFF_CENTRE) {
+    const auto i = static_cast<std::size_t>(letter_of(own.base, 0, own.tone));
+    if (!seen[i]) {
+      seen[i] = true;
+      for (const std::string_view device : PRINTING_DEVICES)
+        text += ".if '\\*[.T]'" + std::string(device) + "' .char " +
+                glyph_text(static_cast<int>(i)) + " " + own_glyph(i) + "\n";
+      text += ".schar " + own_glyph(i) + " " + glyph_text(static_cast<int>(i)) + "\n";
+    }
+    text += ".if F " + std::string(own.font) + " .fschar " + std::string(own.font) + " " +
+            own_glyph(i) + " " + drawing(i, own.right) + "\n";
+  }
+  return text;
 }
 
 std::string make_definitions() {
@@ -146,7 +198,7 @@ std::string make_definitions() {
         text +=
             definition(".if F " + std::string(nudge.font) + " .fschar " + std::string(nudge.font),
                        i, nudge.right);
-  return text;
+  return text + redrawn_letters();
 }
 
 } // namespace
