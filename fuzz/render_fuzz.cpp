@@ -6,6 +6,7 @@
 // the marks and d's it consumed, with every motion out followed by its exact reverse. Read as
 // UTF-8, the input's bytes all come through in order, less our combining marks, with each letter
 // as its base. With warnings on, every output byte is as without them.
+#include "cpu/cpu.hpp"
 #include "driver/scan.hpp"
 #include "letters/letters.hpp"
 #include "render/glyph.hpp"
@@ -157,6 +158,12 @@ std::string render_checked(std::string_view input, diaset::LetterForm form) {
   diaset::letter_form = form;
   const std::string out = diaset::render_bytes(input);
   if (diaset::render_bytes(input) != out) fail("rendering twice differs");
+  // The SSE2 map, where the processor would take the AVX2 one.
+  const bool wide = diaset::wide_vectors;
+  diaset::wide_vectors = false;
+  const std::string narrow = diaset::render_bytes(input);
+  diaset::wide_vectors = wide;
+  if (narrow != out) fail("the SSE2 and AVX2 maps differ");
   for (const std::size_t block : {std::size_t{1}, std::size_t{3}, std::size_t{64}})
     if (diaset::render_bytes(input, block) != out) fail("the output depends on the blocks");
   return out;

@@ -1,13 +1,16 @@
 // The fast path against the byte-by-byte path. An input handed over one byte at a time never
 // has a step's worth of bytes at hand, so it is rendered byte by byte throughout.
+#include "cpu/cpu.hpp"
 #include "driver/replay.hpp"
 #include "driver/scan.hpp"
 #include "render/glyph.hpp"
 #include "run.hpp"
+#include "warn/warn.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -66,11 +69,49 @@ TEST(Replay, BlockBoundariesChangeNothing) {
 
 TEST(Replay, EveryStepFitsItsCopies) {
   render_bytes(""); // prepares the steps
-  for (const diaset::Step& step : diaset::steps) {
+  for (const diaset::Step& step : diaset::replay.steps) {
     EXPECT_LE(step.size, diaset::MAX_STEP_SIZE);
     EXPECT_GE(step.advance, 1);
     EXPECT_LE(step.advance, 3);
   }
+}
+
+// Renders with warnings on; the warnings are returned after the output.
+std::string render_warned(const std::string& text, std::size_t block) {
+  std::FILE* const warnings = std::tmpfile();
+  EXPECT_NE(warnings, nullptr);
+  diaset::warning_stream = warnings;
+  diaset::warnings_on = true;
+  std::string both = render_bytes(text, block) + "\n--- warnings:\n";
+  diaset::warnings_on = false;
+  diaset::warning_stream = stderr;
+  std::rewind(warnings);
+  for (int c; (c = std::fgetc(warnings)) != EOF;) both += static_cast<char>(c);
+  std::fclose(warnings);
+  return both;
+}
+
+TEST(Replay, TheSse2AndAvx2MapsWriteAndWarnAlike) {
+  // Every triple holds every escape. Two tones in one run of vowels, each alone in a window of
+  // the map and at a shifting place in its words, make the rest of the slips warned of.
+  std::string text = every_triple();
+  const std::string plain(5000, 'x');
+  for (const char* tones : {"'.", "`?", ".'", "~'", "?."})
+    for (const char* between : {"o", "o^", "uye^", "u+o+", "y", "a("})
+      text += plain + std::string(text.size() % 7, ' ') + "b" + between + tones[0] + "i" +
+              tones[1] + " x" + between + "i\n";
+  if (!diaset::wide_vectors) GTEST_SKIP() << "this processor has no AVX2";
+  const std::string wide = render_warned(text, SIZE_MAX);
+  diaset::wide_vectors = false;
+  const std::string narrow = render_warned(text, SIZE_MAX);
+  diaset::wide_vectors = true;
+  EXPECT_NE(wide.find("a second tone mark in one word"), std::string::npos);
+  EXPECT_NE(wide.find("the backslash protects nothing"), std::string::npos);
+  const auto [w, n] = std::mismatch(wide.begin(), wide.end(), narrow.begin(), narrow.end());
+  EXPECT_TRUE(w == wide.end() && n == narrow.end())
+      << "the maps differ at byte " << (w - wide.begin()) << ": "
+      << std::string(w, w + std::min<long>(100, wide.end() - w))
+      << "\n---- SSE2: " << std::string(n, n + std::min<long>(100, narrow.end() - n));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "driver/replay.hpp"
 
+#include "cpu/cpu.hpp"
 #include "driver/scan.hpp"
 #include "stream/input.hpp"
 #include "stream/output.hpp"
@@ -12,13 +13,14 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(DIASET_AVX2)
+#include <immintrin.h>
+#endif
 
 namespace diaset {
 
-Step steps[STEP_COUNT];
+ReplayTables replay;
 bool short_steps;
-// Room for every distinct step text, with the longest copy's worth to spare after the last.
-char step_texts[64 * 1024 + MAX_STEP_SIZE];
 
 namespace {
 
@@ -44,7 +46,7 @@ void prepare_steps() {
         open_input_bytes(bytes, sizeof bytes);
         output = Output{rendered, rendered + sizeof rendered};
         scan_byte(take_byte());
-        Step& step = steps[FIRST_KEY[bytes[0]] + SECOND_KEY[bytes[1]] + THIRD_KEY[bytes[2]]];
+        Step& step = replay.steps[FIRST_KEY[bytes[0]] + SECOND_KEY[bytes[1]] + THIRD_KEY[bytes[2]]];
         step.size = static_cast<std::uint8_t>(output.pos - rendered);
         step.advance = static_cast<std::uint8_t>(input.pos - bytes);
         // A vowel consumes only its marks: the last of them may be a tone.
@@ -62,17 +64,26 @@ void prepare_steps() {
         if (third > 0) {
           const Step& before = (&step)[-1];
           if (before.size == step.size &&
-              std::memcmp(step_texts + before.text, rendered, step.size) == 0) {
+              std::memcmp(replay.texts + before.text, rendered, step.size) == 0) {
             step.text = before.text;
             continue;
           }
         }
-        std::memcpy(step_texts + used, rendered, step.size);
+        std::memcpy(replay.texts + used, rendered, step.size);
         step.text = static_cast<std::uint16_t>(used);
         used += step.size;
       }
+  for (unsigned first = 0; first < 256; ++first)
+    for (unsigned second = 0; second < 256; ++second) {
+      const unsigned char pair[2] = {static_cast<unsigned char>(first),
+                                     static_cast<unsigned char>(second)};
+      std::uint16_t at;
+      std::memcpy(&at, pair, sizeof at);
+      replay.pair_keys[at] = static_cast<std::uint16_t>(FIRST_KEY[first] + SECOND_KEY[second]);
+    }
+  replay.third_keys = THIRD_KEY;
   short_steps = true;
-  for (const Step& step : steps) short_steps = short_steps && step.size <= SHORT_COPY;
+  for (const Step& step : replay.steps) short_steps = short_steps && step.size <= SHORT_COPY;
   input = saved_input;
   output = saved_output;
   warnings_on = saved_warnings;
@@ -159,19 +170,150 @@ template <bool for_warnings> Classes classes_sse2(const unsigned char* from) {
 }
 #endif
 
-// The window's maps: its own turns and, for warnings, the breaks between runs of vowels and its
-// vowels and tones. The byte after the window is read for the turns of its last byte. Returns
-// whether it holds a byte past ASCII (for warnings only).
+#if defined(DIASET_AVX2)
+// Thirty-two bytes at a time, each byte's classes looked up by its two halves: a class bit is
+// set where both its low and its high half allow it. The bytes of each bit are chosen so that
+// no other byte has both halves allowed, which the checks below prove for every byte.
+constexpr std::string_view NIBBLE_CLASSES[8] = {"AEIOaeio", "UYuy", "'.", "(+", "?", "^", "~", "`"};
+
+struct NibbleTables {
+  std::array<std::uint8_t, 16> low, high;
+};
+
+constexpr NibbleTables nibble_tables() {
+  NibbleTables t{};
+  for (unsigned bit = 0; bit < 8; ++bit)
+    for (const char c : NIBBLE_CLASSES[bit]) {
+      t.low[static_cast<unsigned char>(c) & 15] |= static_cast<std::uint8_t>(1u << bit);
+      t.high[static_cast<unsigned char>(c) >> 4] |= static_cast<std::uint8_t>(1u << bit);
+    }
+  return t;
+}
+constexpr NibbleTables NIBBLES = nibble_tables();
+
+// The class bits of the groups that make up a set of bytes.
+constexpr std::uint8_t nibble_mask(std::string_view set) {
+  std::uint8_t mask = 0;
+  for (unsigned bit = 0; bit < 8; ++bit)
+    if (set.find(NIBBLE_CLASSES[bit][0]) != std::string_view::npos)
+      mask |= static_cast<std::uint8_t>(1u << bit);
+  return mask;
+}
+
+// Whether the mask finds exactly the bytes of the set: below 0x80 by the two halves, and none
+// above, as the shuffle gives 0 for a byte with its top bit set.
+constexpr bool finds_exactly(std::uint8_t mask, std::string_view set) {
+  for (unsigned b = 0; b < 256; ++b) {
+    const bool found = b < 0x80 && (NIBBLES.low[b & 15] & NIBBLES.high[b >> 4] & mask) != 0;
+    if (found != (set.find(static_cast<char>(b)) != std::string_view::npos)) return false;
+  }
+  return true;
+}
+constexpr std::uint8_t VOWEL_MASK = nibble_mask(VOWELS);
+constexpr std::uint8_t MARK_MASK = nibble_mask(MARKS);
+constexpr std::uint8_t TONE_MASK = nibble_mask(TONES);
+constexpr std::uint8_t STOP_MASK = nibble_mask("'.?");
+static_assert(finds_exactly(VOWEL_MASK, VOWELS) && finds_exactly(MARK_MASK, MARKS) &&
+              finds_exactly(TONE_MASK, TONES) && finds_exactly(STOP_MASK, "'.?"));
+static_assert(is_punctuation_tone('\'') && is_punctuation_tone('.') && is_punctuation_tone('?') &&
+              !is_punctuation_tone('`') && !is_punctuation_tone('~'));
+
+DIASET_AVX2 inline __m256i nibble_table(const std::array<std::uint8_t, 16>& t) {
+  const __m128i half = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t.data()));
+  return _mm256_broadcastsi128_si256(half);
+}
+
+// A bit for each byte of the 32 whose classes meet the mask.
+DIASET_AVX2 inline std::uint64_t any_class(__m256i classes, std::uint8_t mask) {
+  const __m256i met = _mm256_and_si256(classes, _mm256_set1_epi8(static_cast<char>(mask)));
+  const auto none = static_cast<std::uint32_t>(
+      _mm256_movemask_epi8(_mm256_cmpeq_epi8(met, _mm256_setzero_si256())));
+  return ~none;
+}
+
+DIASET_AVX2 inline std::uint64_t bytes_equal(__m256i bytes, char byte) {
+  return static_cast<std::uint32_t>(
+      _mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(byte))));
+}
+
+template <bool for_warnings>
+DIASET_AVX2 inline Classes classes_avx2(const unsigned char* from, __m256i low, __m256i high) {
+  Classes c{};
+  for (unsigned half = 0; half < 2; ++half) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 32 * half));
+    const __m256i upper = _mm256_and_si256(_mm256_srli_epi16(bytes, 4), _mm256_set1_epi8(15));
+    const __m256i classes =
+        _mm256_and_si256(_mm256_shuffle_epi8(low, bytes), _mm256_shuffle_epi8(high, upper));
+    const unsigned at = 32 * half;
+    c.vowels |= any_class(classes, VOWEL_MASK) << at;
+    c.marks |= any_class(classes, MARK_MASK) << at;
+    c.ds |= bytes_equal(_mm256_or_si256(bytes, _mm256_set1_epi8(0x20)), 'd') << at;
+    c.escapes |= bytes_equal(bytes, '\\') << at;
+    if constexpr (for_warnings) {
+      c.high |= std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes))} << at;
+      c.tones |= any_class(classes, TONE_MASK) << at;
+      c.stops |= any_class(classes, STOP_MASK) << at;
+    }
+  }
+  return c;
+}
+#endif
+
+// The window's maps: its own turns and, for warnings, the breaks between runs of vowels and the
+// tones its vowels took. The byte after the window is read for the turns of its last byte.
 std::uint64_t own_turns[WINDOW / 64];
 std::uint64_t cluster_breaks[WINDOW / 64];
-std::uint64_t window_vowels[WINDOW / 64];
-std::uint64_t window_tones[WINDOW / 64];
-std::uint64_t window_stops[WINDOW / 64];
+std::uint64_t taken_tones[WINDOW / 64];
 
-template <bool for_warnings> bool map_window(const unsigned char* from, std::size_t size) {
-  // Whether the byte before the window was a vowel or a mark; not at hand counts as a break.
-  std::uint64_t carry = from > input.start && IN_CLUSTERS[from[-1]] ? 1 : 0;
-  std::uint64_t high = 0;
+// What the map carries from one word to the next, and finds of the whole window.
+struct MapCarry {
+  std::uint64_t in_cluster; // whether the word before ended in a vowel or a mark
+  std::uint64_t tone_open;  // whether it ended in a run of vowels that took a tone
+  std::uint64_t high;       // the bytes past ASCII seen so far
+  std::uint64_t second;     // the tones that double as punctuation after another in one run
+};
+
+template <bool for_warnings>
+inline void map_word(std::size_t word, const Classes& c, const unsigned char* at, std::size_t bits,
+                     MapCarry& carry) {
+  const unsigned after = TURN_BITS[at[bits]];
+  const std::uint64_t last = std::uint64_t{1} << (bits - 1);
+  const std::uint64_t marks_next = c.marks >> 1 | ((after & MarkBit) != 0 ? last : 0);
+  const std::uint64_t ds_next = c.ds >> 1 | ((after & DBit) != 0 ? last : 0);
+  own_turns[word] = (c.vowels & marks_next) | (c.ds & ds_next) | c.escapes;
+  if constexpr (!for_warnings) return;
+  const std::uint64_t in = c.vowels | c.marks;
+  const std::uint64_t breaks = ~(c.vowels | (c.marks & (in << 1 | carry.in_cluster)));
+  cluster_breaks[word] = breaks;
+  carry.in_cluster = in >> 63;
+  carry.high |= c.high;
+  // The tones a vowel took: right after it, or after its modifier.
+  const std::uint64_t modifiers = ~c.tones & ~breaks & ~c.vowels;
+  const std::uint64_t taken = c.tones & (c.vowels << 1 | (modifiers & c.vowels << 1) << 1);
+  taken_tones[word] = taken;
+  // Where a tone was seen earlier in the same run: carried forward through the run, a doubling
+  // span at a time, until no run is as long as the span.
+  const std::uint64_t run = ~breaks & (bits == 64 ? ~std::uint64_t{0} : (last << 1) - 1);
+  std::uint64_t seen = (taken & run) | (carry.tone_open & run & 1), through = run;
+  for (unsigned span = 1; span < 64 && through != 0; span *= 2) {
+    seen |= through & (seen << span);
+    through &= through << span;
+  }
+  carry.second |= c.stops & taken & run & (seen << 1 | carry.tone_open);
+  carry.tone_open = seen >> 63;
+}
+
+// Whether the byte before the window was a vowel or a mark; not at hand counts as a break. And
+// whether the run it ends took a tone.
+MapCarry map_start(const unsigned char* from) {
+  const bool in_cluster = from > input.start && IN_CLUSTERS[from[-1]];
+  const bool tone_open = tone_word.last_tone_end > tone_word.last_break;
+  return MapCarry{in_cluster ? 1u : 0u, tone_open ? 1u : 0u, 0, 0};
+}
+
+template <bool for_warnings>
+MapCarry map_window_narrow(const unsigned char* from, std::size_t size) {
+  MapCarry carry = map_start(from);
   for (std::size_t word = 0; word * 64 < size; ++word) {
     const unsigned char* const at = from + word * 64;
     const std::size_t bits = std::min<std::size_t>(size - word * 64, 64);
@@ -180,21 +322,56 @@ template <bool for_warnings> bool map_window(const unsigned char* from, std::siz
 #else
     const Classes c = classes(at, bits);
 #endif
-    const unsigned after = TURN_BITS[at[bits]];
-    const std::uint64_t last = std::uint64_t{1} << (bits - 1);
-    const std::uint64_t marks_next = c.marks >> 1 | ((after & MarkBit) != 0 ? last : 0);
-    const std::uint64_t ds_next = c.ds >> 1 | ((after & DBit) != 0 ? last : 0);
-    own_turns[word] = (c.vowels & marks_next) | (c.ds & ds_next) | c.escapes;
-    if constexpr (!for_warnings) continue;
-    const std::uint64_t in = c.vowels | c.marks;
-    cluster_breaks[word] = ~(c.vowels | (c.marks & (in << 1 | carry)));
-    window_vowels[word] = c.vowels;
-    window_tones[word] = c.tones;
-    window_stops[word] = c.stops;
-    carry = in >> 63;
-    high |= c.high;
+    map_word<for_warnings>(word, c, at, bits, carry);
   }
-  return high != 0;
+  return carry;
+}
+
+#if defined(DIASET_AVX2)
+template <bool for_warnings>
+DIASET_AVX2 MapCarry map_window_wide(const unsigned char* from, std::size_t size) {
+  MapCarry carry = map_start(from);
+  const __m256i low = nibble_table(NIBBLES.low), high = nibble_table(NIBBLES.high);
+  for (std::size_t word = 0; word * 64 < size; ++word) {
+    const unsigned char* const at = from + word * 64;
+    const std::size_t bits = std::min<std::size_t>(size - word * 64, 64);
+    const Classes c = bits == 64 ? classes_avx2<for_warnings>(at, low, high) : classes(at, bits);
+    map_word<for_warnings>(word, c, at, bits, carry);
+  }
+  return carry;
+}
+#endif
+
+// For warnings: where the window's last break stands and its last tone ends, as addresses; 0
+// for none.
+struct WindowMap {
+  bool high;            // a byte past ASCII
+  bool may_hold_second; // a second tone in one run: only then are the tones followed one by one
+  std::uintptr_t last_break;
+  std::uintptr_t last_tone_end;
+};
+
+// The highest bit set over a window's map words, as the address of its byte; 0 for none.
+std::uintptr_t last_of(const std::uint64_t* words, const unsigned char* from, std::size_t size,
+                       unsigned after) {
+  for (std::size_t word = (size + 63) / 64; word-- > 0;)
+    if (words[word] != 0)
+      return address(from + word * 64) + 64 - static_cast<unsigned>(std::countl_zero(words[word])) -
+             1 + after;
+  return 0;
+}
+
+// Maps a window.
+template <bool for_warnings> WindowMap map_window(const unsigned char* from, std::size_t size) {
+#if defined(DIASET_AVX2)
+  const MapCarry carry = wide_vectors ? map_window_wide<for_warnings>(from, size)
+                                      : map_window_narrow<for_warnings>(from, size);
+#else
+  const MapCarry carry = map_window_narrow<for_warnings>(from, size);
+#endif
+  if constexpr (!for_warnings) return WindowMap{};
+  return WindowMap{carry.high != 0, carry.second != 0, last_of(cluster_breaks, from, size, 0),
+                   last_of(taken_tones, from, size, 1)};
 }
 
 // The last break in a word of the map before a bit, or where it was before the word.
@@ -204,44 +381,6 @@ std::uintptr_t last_break(const unsigned char* base, std::uint64_t breaks, unsig
   const std::uint64_t below = bit < 64 ? breaks & ((std::uint64_t{1} << bit) - 1) : breaks;
   const std::uintptr_t at = address(base) + 63 - static_cast<unsigned>(std::countl_zero(below));
   return below != 0 ? at : before;
-}
-
-// For warnings: whether a window may hold a second tone in one run of vowels, that is a tone
-// that doubles as punctuation after another tone with nothing but vowels and marks between,
-// and where its last tone ends. Only in such a window are the tones followed one by one.
-// `open` says whether the run before the window holds a tone and goes on into it.
-struct ToneMap {
-  bool may_hold_second;
-  const unsigned char* last_tone_end; // after the window's last tone, or null
-};
-
-ToneMap map_tones(const unsigned char* from, std::size_t size, bool open) {
-  ToneMap map{false, nullptr};
-  std::uint64_t carry = open ? 1 : 0;
-  for (std::size_t word = 0; word * 64 < size; ++word) {
-    const unsigned char* const at = from + word * 64;
-    const std::size_t bits = std::min<std::size_t>(size - word * 64, 64);
-    const std::uint64_t tones = window_tones[word];
-    std::uint64_t punctuation = window_stops[word];
-    // The tones a vowel took: right after it, or after its modifier.
-    const std::uint64_t vowels = window_vowels[word];
-    const std::uint64_t modifiers = ~tones & ~cluster_breaks[word] & ~vowels;
-    const std::uint64_t taken = tones & (vowels << 1 | (modifiers & vowels << 1) << 1);
-    punctuation &= taken;
-    // Where a tone was seen earlier in the same run: carried forward through the run, a
-    // doubling span at a time.
-    const std::uint64_t in =
-        ~cluster_breaks[word] & (bits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1);
-    std::uint64_t seen = (taken & in) | (carry & in & 1), through = in;
-    for (unsigned span = 1; span < 64; span *= 2) {
-      seen |= through & (seen << span);
-      through &= through << span;
-    }
-    if ((punctuation & in & (seen << 1 | carry)) != 0) map.may_hold_second = true;
-    if (taken != 0) map.last_tone_end = at + 64 - std::countl_zero(taken);
-    carry = seen >> 63;
-  }
-  return map;
 }
 
 // The tones that double as punctuation, by byte.
@@ -282,7 +421,7 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
   // The walk's state in locals, which the stores through `out` cannot alias.
   const unsigned char* plain = walk.plain;
   char* out = walk.out;
-  bool took_tone = walk.last_took_tone;
+  std::size_t last_key = STEP_COUNT; // the last turn's step; none yet
   const auto room = [&](std::size_t run) {
     walk.out = out;
     make_room(walk, run);
@@ -296,20 +435,23 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
     if (own_turns[w] != 0 && plain < base + 64)
       room(static_cast<std::size_t>(base + 64 - plain) + 64 * MAX_STEP_SIZE);
     for (std::uint64_t map = own_turns[w]; map != 0; map &= map - 1) {
-      const unsigned char* const turn = base + std::countr_zero(map);
+      const unsigned char* const turn = base + static_cast<unsigned>(std::countr_zero(map));
       // The turn before consumed it: an escaped byte, or the second of a doubled d.
       if (turn < plain) continue;
       out = copy_plain(out, plain, static_cast<std::size_t>(turn - plain));
-      const Step& step = steps[FIRST_KEY[turn[0]] + SECOND_KEY[turn[1]] + THIRD_KEY[turn[2]]];
+      std::uint16_t pair;
+      std::memcpy(&pair, turn, sizeof pair);
+      const std::size_t key = std::size_t{replay.pair_keys[pair]} + replay.third_keys[turn[2]];
+      const Step& step = replay.steps[key];
       const char* from =
-          (step.source != 0 ? reinterpret_cast<const char*>(turn) : step_texts) + step.text;
+          (step.source != 0 ? reinterpret_cast<const char*>(turn) : replay.texts) + step.text;
       std::memcpy(out, from, COPY);
       if constexpr (COPY == STEP_COPY)
         if (step.size > COPY) std::memcpy(out + COPY, from + COPY, MAX_STEP_SIZE - COPY);
       out += step.size;
       plain = turn + step.advance;
       if constexpr (checks == Checks::None) continue;
-      took_tone = step.tone != 0;
+      last_key = key;
       // Without a branch on whether the step took a tone: that is too even to predict.
       bool second = false;
       if constexpr (checks == Checks::Tones) {
@@ -326,10 +468,10 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
         out = output.pos;
       }
     }
-    if constexpr (checks != Checks::None)
+    if constexpr (checks == Checks::Tones)
       break_before = last_break(base, cluster_breaks[w], 64, break_before);
   }
-  if constexpr (checks != Checks::None) tone_word.last_break = break_before;
+  if constexpr (checks == Checks::Tones) tone_word.last_break = break_before;
   if constexpr (checks == Checks::Tones) tone_word.last_tone_end = tone_end;
   // The rest of the window is plain.
   const unsigned char* const window_end = window + size;
@@ -339,6 +481,8 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
     out = copy_plain(out, plain, run);
     plain = window_end;
   }
+  const bool took_tone =
+      last_key < STEP_COUNT ? replay.steps[last_key].tone != 0 : walk.last_took_tone;
   walk = Walk{plain, out, took_tone};
 }
 
@@ -361,22 +505,22 @@ void replay_steps() {
         walk_window<Checks::None, STEP_COPY>(walk, window, size);
       continue;
     }
-    const bool high = map_window<true>(window, size);
-    const ToneMap tones = map_tones(window, size, tone_word.last_tone_end > tone_word.last_break);
-    if (tones.may_hold_second) {
+    const WindowMap map = map_window<true>(window, size);
+    if (map.may_hold_second) {
       walk_window<Checks::Tones, STEP_COPY>(walk, window, size);
     } else {
       if (short_steps)
         walk_window<Checks::Escapes, SHORT_COPY>(walk, window, size);
       else
         walk_window<Checks::Escapes, STEP_COPY>(walk, window, size);
-      // The window's last tone, or the one its last turn took past its end.
-      if (tones.last_tone_end != nullptr) tone_word.last_tone_end = address(tones.last_tone_end);
+      // The window's last break and last tone, or the one its last turn took past its end.
+      if (map.last_break != 0) tone_word.last_break = map.last_break;
+      if (map.last_tone_end != 0) tone_word.last_tone_end = map.last_tone_end;
       if (walk.plain > window + size && walk.last_took_tone)
         tone_word.last_tone_end = address(walk.plain);
     }
     // After the window's output, as the other warnings come after what was written before them.
-    if (high) {
+    if (map.high) {
       output.pos = walk.out;
       check_utf8(window, size + 1);
       walk.out = output.pos;

@@ -74,10 +74,18 @@ inline char* copy_plain(char* out, const unsigned char* from, std::size_t size) 
   return out + size;
 }
 
-extern Step steps[STEP_COUNT];
+// The walk's tables, kept together so that one register reaches them all.
+struct ReplayTables {
+  // The keys of the first two bytes together, by the two bytes as they lie in memory.
+  std::uint16_t pair_keys[256 * 256];
+  StepKeys third_keys;
+  Step steps[STEP_COUNT];
+  // Room for every distinct step text, with the longest copy's worth to spare after the last.
+  char texts[64 * 1024 + MAX_STEP_SIZE];
+};
+extern ReplayTables replay;
 // Whether every step fits SHORT_COPY.
 extern bool short_steps;
-extern char step_texts[];
 
 // Fills the step table by running the byte-by-byte path on one representative of each class.
 void prepare_steps();
