@@ -291,16 +291,14 @@ inline void map_word(std::size_t word, const Classes& c, const unsigned char* at
   const std::uint64_t modifiers = ~c.tones & ~breaks & ~c.vowels;
   const std::uint64_t taken = c.tones & (c.vowels << 1 | (modifiers & c.vowels << 1) << 1);
   taken_tones[word] = taken;
-  // Where a tone was seen earlier in the same run: carried forward through the run, a doubling
-  // span at a time, until no run is as long as the span.
+  // The bytes after a tone in the same run: adding the tones to the run's bits carries each
+  // first tone through the rest of its run and out at the break after it, so the sum differs
+  // from the run exactly there. A run with a tone that reaches past the word carries out of it.
   const std::uint64_t run = ~breaks & (bits == 64 ? ~std::uint64_t{0} : (last << 1) - 1);
-  std::uint64_t seen = (taken & run) | (carry.tone_open & run & 1), through = run;
-  for (unsigned span = 1; span < 64 && through != 0; span *= 2) {
-    seen |= through & (seen << span);
-    through &= through << span;
-  }
-  carry.second |= c.stops & taken & run & (seen << 1 | carry.tone_open);
-  carry.tone_open = seen >> 63;
+  const std::uint64_t sum = run + taken, total = sum + carry.tone_open;
+  const std::uint64_t after_tone = (total ^ run ^ taken) & run;
+  carry.second |= c.stops & taken & after_tone;
+  carry.tone_open = (sum < run) | (total < sum);
 }
 
 // Whether the byte before the window was a vowel or a mark; not at hand counts as a break. And
@@ -311,19 +309,25 @@ MapCarry map_start(const unsigned char* from) {
   return MapCarry{in_cluster ? 1u : 0u, tone_open ? 1u : 0u, 0, 0};
 }
 
+// The words from this one on, a byte at a time: the part of a word at the window's end.
+template <bool for_warnings>
+void map_rest(std::size_t word, const unsigned char* from, std::size_t size, MapCarry& carry) {
+  for (; word * 64 < size; ++word) {
+    const std::size_t bits = std::min<std::size_t>(size - word * 64, 64);
+    map_word<for_warnings>(word, classes(from + word * 64, bits), from + word * 64, bits, carry);
+  }
+}
+
 template <bool for_warnings>
 MapCarry map_window_narrow(const unsigned char* from, std::size_t size) {
   MapCarry carry = map_start(from);
-  for (std::size_t word = 0; word * 64 < size; ++word) {
-    const unsigned char* const at = from + word * 64;
-    const std::size_t bits = std::min<std::size_t>(size - word * 64, 64);
+  std::size_t word = 0;
 #if defined(__SSE2__)
-    const Classes c = bits == 64 ? classes_sse2<for_warnings>(at) : classes(at, bits);
-#else
-    const Classes c = classes(at, bits);
+  for (; word * 64 + 64 <= size; ++word)
+    map_word<for_warnings>(word, classes_sse2<for_warnings>(from + word * 64), from + word * 64, 64,
+                           carry);
 #endif
-    map_word<for_warnings>(word, c, at, bits, carry);
-  }
+  map_rest<for_warnings>(word, from, size, carry);
   return carry;
 }
 
@@ -332,12 +336,11 @@ template <bool for_warnings>
 DIASET_AVX2 MapCarry map_window_wide(const unsigned char* from, std::size_t size) {
   MapCarry carry = map_start(from);
   const __m256i low = nibble_table(NIBBLES.low), high = nibble_table(NIBBLES.high);
-  for (std::size_t word = 0; word * 64 < size; ++word) {
-    const unsigned char* const at = from + word * 64;
-    const std::size_t bits = std::min<std::size_t>(size - word * 64, 64);
-    const Classes c = bits == 64 ? classes_avx2<for_warnings>(at, low, high) : classes(at, bits);
-    map_word<for_warnings>(word, c, at, bits, carry);
-  }
+  std::size_t word = 0;
+  for (; word * 64 + 64 <= size; ++word)
+    map_word<for_warnings>(word, classes_avx2<for_warnings>(from + word * 64, low, high),
+                           from + word * 64, 64, carry);
+  map_rest<for_warnings>(word, from, size, carry);
   return carry;
 }
 #endif
@@ -442,7 +445,8 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
       std::uint16_t pair;
       std::memcpy(&pair, turn, sizeof pair);
       const std::size_t key = std::size_t{replay.pair_keys[pair]} + replay.third_keys[turn[2]];
-      const Step& step = replay.steps[key];
+      // A copy, read before the stores through `out`, which could alias the table.
+      const Step step = replay.steps[key];
       const char* from =
           (step.source != 0 ? reinterpret_cast<const char*>(turn) : replay.texts) + step.text;
       std::memcpy(out, from, COPY);
