@@ -4,7 +4,7 @@
 
 #if defined(__x86_64__) && defined(__GNUC__)
 // A function built for AVX2, called only where wide_vectors says the processor has it.
-#define DIASET_AVX2 __attribute__((target("avx2")))
+#define DIASET_AVX2 __attribute__((target("avx2,bmi,bmi2")))
 #endif
 
 namespace diaset {

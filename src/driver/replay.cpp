@@ -73,17 +73,22 @@ void prepare_steps() {
         step.text = static_cast<std::uint16_t>(used);
         used += step.size;
       }
-  for (unsigned first = 0; first < 256; ++first)
+  // Only bytes with a turn of their own start a pair the walk looks up.
+  for (const char first : FIRST_BYTES)
     for (unsigned second = 0; second < 256; ++second) {
       const unsigned char pair[2] = {static_cast<unsigned char>(first),
                                      static_cast<unsigned char>(second)};
       std::uint16_t at;
       std::memcpy(&at, pair, sizeof at);
-      replay.pair_keys[at] = static_cast<std::uint16_t>(FIRST_KEY[first] + SECOND_KEY[second]);
+      replay.pair_keys[at] = static_cast<std::uint16_t>(FIRST_KEY[pair[0]] + SECOND_KEY[second]);
     }
   replay.third_keys = THIRD_KEY;
   short_steps = true;
   for (const Step& step : replay.steps) short_steps = short_steps && step.size <= SHORT_COPY;
+  for (std::size_t key = 0; key < STEP_COUNT; ++key)
+    if (short_steps && replay.steps[key].source == 0)
+      std::memcpy(replay.short_texts[key], replay.texts + replay.steps[key].text,
+                  replay.steps[key].size);
   input = saved_input;
   output = saved_output;
   warnings_on = saved_warnings;
@@ -420,7 +425,8 @@ void make_room(Walk& walk, std::size_t run) {
 // COPY is how many bytes a step's copy takes: STEP_COPY, or SHORT_COPY where every step is that
 // short.
 template <Checks checks, std::size_t COPY>
-void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
+[[gnu::always_inline]] inline void walk_words(Walk& walk, const unsigned char* window,
+                                              std::size_t size) {
   // The walk's state in locals, which the stores through `out` cannot alias.
   const unsigned char* plain = walk.plain;
   char* out = walk.out;
@@ -447,11 +453,17 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
       const std::size_t key = std::size_t{replay.pair_keys[pair]} + replay.third_keys[turn[2]];
       // A copy, read before the stores through `out`, which could alias the table.
       const Step step = replay.steps[key];
-      const char* from =
-          (step.source != 0 ? reinterpret_cast<const char*>(turn) : replay.texts) + step.text;
-      std::memcpy(out, from, COPY);
-      if constexpr (COPY == STEP_COPY)
+      if constexpr (COPY == SHORT_COPY) {
+        const char* from = replay.short_texts[key];
+        if (step.source != 0) [[unlikely]]
+          from = reinterpret_cast<const char*>(turn) + step.text;
+        std::memcpy(out, from, COPY);
+      } else {
+        const char* const from =
+            (step.source != 0 ? reinterpret_cast<const char*>(turn) : replay.texts) + step.text;
+        std::memcpy(out, from, COPY);
         if (step.size > COPY) std::memcpy(out + COPY, from + COPY, MAX_STEP_SIZE - COPY);
+      }
       out += step.size;
       plain = turn + step.advance;
       if constexpr (checks == Checks::None) continue;
@@ -491,6 +503,27 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
 }
 
 } // namespace
+
+// The walk, built for the processor at hand: with AVX2 come BMI's one-instruction bit steps.
+template <Checks checks, std::size_t COPY>
+void walk_narrow(Walk& walk, const unsigned char* window, std::size_t size) {
+  walk_words<checks, COPY>(walk, window, size);
+}
+
+#if defined(DIASET_AVX2)
+template <Checks checks, std::size_t COPY>
+DIASET_AVX2 void walk_wide(Walk& walk, const unsigned char* window, std::size_t size) {
+  walk_words<checks, COPY>(walk, window, size);
+}
+#endif
+
+template <Checks checks, std::size_t COPY>
+void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
+#if defined(DIASET_AVX2)
+  if (wide_vectors) return walk_wide<checks, COPY>(walk, window, size);
+#endif
+  walk_narrow<checks, COPY>(walk, window, size);
+}
 
 void replay_steps() {
   // A turn reads the two bytes after its own and may copy a whole copy's worth of input from the

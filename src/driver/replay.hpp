@@ -36,8 +36,8 @@ inline constexpr std::size_t STEP_COUNT = FIRST_BYTES.size() * SECOND_CLASSES * 
 // free of branches. It holds any vowel with one mark, or a crossed d; the longer texts of a
 // modifier with a tone after it take a second copy, up to the longest step.
 inline constexpr std::size_t STEP_COPY = 48;
-// Steps as short as glyph names take a shorter copy.
-inline constexpr std::size_t SHORT_COPY = 16;
+// Steps as short as glyph names take a shorter copy, of a text kept with each step.
+inline constexpr std::size_t SHORT_COPY = 8;
 inline constexpr std::size_t MAX_STEP_SIZE = 144;
 
 struct alignas(8) Step {
@@ -76,10 +76,12 @@ inline char* copy_plain(char* out, const unsigned char* from, std::size_t size) 
 
 // The walk's tables, kept together so that one register reaches them all.
 struct ReplayTables {
+  Step steps[STEP_COUNT];
+  // Each step's text, where every step fits SHORT_COPY: one load reaches it.
+  char short_texts[STEP_COUNT][SHORT_COPY];
   // The keys of the first two bytes together, by the two bytes as they lie in memory.
   std::uint16_t pair_keys[256 * 256];
   StepKeys third_keys;
-  Step steps[STEP_COUNT];
   // Room for every distinct step text, with the longest copy's worth to spare after the last.
   char texts[64 * 1024 + MAX_STEP_SIZE];
 };
