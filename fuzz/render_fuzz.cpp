@@ -158,12 +158,14 @@ std::string render_checked(std::string_view input, diaset::LetterForm form) {
   diaset::letter_form = form;
   const std::string out = diaset::render_bytes(input);
   if (diaset::render_bytes(input) != out) fail("rendering twice differs");
-  // The SSE2 map, where the processor would take the AVX2 one.
-  const bool wide = diaset::wide_vectors;
+  // The SSE2 and AVX2 paths, where the processor would take a wider one.
+  const bool wide = diaset::wide_vectors, widest = diaset::widest_vectors;
+  diaset::widest_vectors = false;
+  if (diaset::render_bytes(input) != out) fail("the AVX2 and AVX-512 paths differ");
   diaset::wide_vectors = false;
-  const std::string narrow = diaset::render_bytes(input);
+  if (diaset::render_bytes(input) != out) fail("the SSE2 and wider paths differ");
   diaset::wide_vectors = wide;
-  if (narrow != out) fail("the SSE2 and AVX2 maps differ");
+  diaset::widest_vectors = widest;
   for (const std::size_t block : {std::size_t{1}, std::size_t{3}, std::size_t{64}})
     if (diaset::render_bytes(input, block) != out) fail("the output depends on the blocks");
   return out;

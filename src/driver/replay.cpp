@@ -399,10 +399,6 @@ constexpr std::array<bool, 256> punctuation_tones() {
 }
 constexpr std::array<bool, 256> PUNCTUATION_TONE = punctuation_tones();
 
-} // namespace
-
-namespace {
-
 // What the walk checks of a window for warnings: nothing, the escapes, or the escapes and every
 // tone.
 enum class Checks { None, Escapes, Tones };
@@ -422,87 +418,150 @@ void make_room(Walk& walk, std::size_t run) {
   walk.out = output.pos;
 }
 
-// COPY is how many bytes a step's copy takes: STEP_COPY, or SHORT_COPY where every step is that
-// short.
+// A warning drains the output first, so that it follows what was written before it.
+char* warn_at_turn(char* out, const unsigned char* turn, bool escape, bool second,
+                   const unsigned char* plain) {
+  output.pos = out;
+  if (escape) check_escape(turn);
+  if (second) warn_second_tone(turn, plain);
+  return output.pos;
+}
+
+struct Replayed {
+  std::size_t key;
+  Step step;
+};
+
+// One turn: the plain run before it, then its step. COPY is how many bytes a step's copy takes:
+// STEP_COPY, or SHORT_COPY where every step is that short.
+template <std::size_t COPY>
+[[gnu::always_inline]] inline Replayed replay_turn(const unsigned char* turn,
+                                                   const unsigned char*& plain, char*& out) {
+  out = copy_plain(out, plain, static_cast<std::size_t>(turn - plain));
+  std::uint16_t pair;
+  std::memcpy(&pair, turn, sizeof pair);
+  const std::size_t key = std::size_t{replay.pair_keys[pair]} + replay.third_keys[turn[2]];
+  // A copy, read before the stores through `out`, which could alias the table.
+  const Step step = replay.steps[key];
+  if constexpr (COPY == SHORT_COPY) {
+    const char* from = replay.short_texts[key];
+    if (step.source != 0) [[unlikely]]
+      from = reinterpret_cast<const char*>(turn) + step.text;
+    std::memcpy(out, from, COPY);
+  } else {
+    const char* const from =
+        (step.source != 0 ? reinterpret_cast<const char*>(turn) : replay.texts) + step.text;
+    std::memcpy(out, from, COPY);
+    if (step.size > COPY) std::memcpy(out + COPY, from + COPY, MAX_STEP_SIZE - COPY);
+  }
+  out += step.size;
+  plain = turn + step.advance;
+  return Replayed{key, step};
+}
+
+// The rest of a window is plain.
+void finish_window(Walk& walk, const unsigned char* plain, char* out,
+                   const unsigned char* window_end, std::size_t last_key) {
+  walk.out = out;
+  if (plain < window_end) {
+    const auto run = static_cast<std::size_t>(window_end - plain);
+    make_room(walk, run);
+    walk.out = copy_plain(walk.out, plain, run);
+    plain = window_end;
+  }
+  walk.plain = plain;
+  if (last_key < STEP_COUNT) walk.last_took_tone = replay.steps[last_key].tone != 0;
+}
+
+// The walk a map word at a time.
 template <Checks checks, std::size_t COPY>
 [[gnu::always_inline]] inline void walk_words(Walk& walk, const unsigned char* window,
                                               std::size_t size) {
   // The walk's state in locals, which the stores through `out` cannot alias.
   const unsigned char* plain = walk.plain;
   char* out = walk.out;
-  std::size_t last_key = STEP_COUNT; // the last turn's step; none yet
-  const auto room = [&](std::size_t run) {
-    walk.out = out;
-    make_room(walk, run);
-    out = walk.out;
-  };
+  std::size_t last_key = STEP_COUNT;                  // the last turn's step; none yet
   std::uintptr_t break_before = tone_word.last_break; // the last break before the map word
   std::uintptr_t tone_end = tone_word.last_tone_end;
   for (std::size_t w = 0; w * 64 < size; ++w) {
     const unsigned char* const base = window + w * 64;
     // Room once a map word, for the plain bytes up to its end and a longest turn at each byte.
-    if (own_turns[w] != 0 && plain < base + 64)
-      room(static_cast<std::size_t>(base + 64 - plain) + 64 * MAX_STEP_SIZE);
+    if (own_turns[w] != 0 && plain < base + 64) {
+      walk.out = out;
+      make_room(walk, static_cast<std::size_t>(base + 64 - plain) + 64 * MAX_STEP_SIZE);
+      out = walk.out;
+    }
     for (std::uint64_t map = own_turns[w]; map != 0; map &= map - 1) {
       const unsigned char* const turn = base + static_cast<unsigned>(std::countr_zero(map));
       // The turn before consumed it: an escaped byte, or the second of a doubled d.
       if (turn < plain) continue;
-      out = copy_plain(out, plain, static_cast<std::size_t>(turn - plain));
-      std::uint16_t pair;
-      std::memcpy(&pair, turn, sizeof pair);
-      const std::size_t key = std::size_t{replay.pair_keys[pair]} + replay.third_keys[turn[2]];
-      // A copy, read before the stores through `out`, which could alias the table.
-      const Step step = replay.steps[key];
-      if constexpr (COPY == SHORT_COPY) {
-        const char* from = replay.short_texts[key];
-        if (step.source != 0) [[unlikely]]
-          from = reinterpret_cast<const char*>(turn) + step.text;
-        std::memcpy(out, from, COPY);
-      } else {
-        const char* const from =
-            (step.source != 0 ? reinterpret_cast<const char*>(turn) : replay.texts) + step.text;
-        std::memcpy(out, from, COPY);
-        if (step.size > COPY) std::memcpy(out + COPY, from + COPY, MAX_STEP_SIZE - COPY);
-      }
-      out += step.size;
-      plain = turn + step.advance;
+      const Replayed r = replay_turn<COPY>(turn, plain, out);
       if constexpr (checks == Checks::None) continue;
-      last_key = key;
+      last_key = r.key;
       // Without a branch on whether the step took a tone: that is too even to predict.
       bool second = false;
       if constexpr (checks == Checks::Tones) {
         const std::uintptr_t since =
             last_break(base, cluster_breaks[w], static_cast<unsigned>(turn - base), break_before);
-        second = (step.tone != 0) & (tone_end > since) & PUNCTUATION_TONE[plain[-1]];
-        tone_end = step.tone != 0 ? address(plain) : tone_end;
+        second = (r.step.tone != 0) & (tone_end > since) & PUNCTUATION_TONE[plain[-1]];
+        tone_end = r.step.tone != 0 ? address(plain) : tone_end;
       }
-      if (step.source != 0 || second) {
-        // A warning drains the output first, so that it follows what was written before it.
-        output.pos = out;
-        if (step.source != 0) check_escape(turn);
-        if (second) warn_second_tone(turn, plain);
-        out = output.pos;
-      }
+      if (r.step.source != 0 || second)
+        out = warn_at_turn(out, turn, r.step.source != 0, second, plain);
     }
     if constexpr (checks == Checks::Tones)
       break_before = last_break(base, cluster_breaks[w], 64, break_before);
   }
   if constexpr (checks == Checks::Tones) tone_word.last_break = break_before;
   if constexpr (checks == Checks::Tones) tone_word.last_tone_end = tone_end;
-  // The rest of the window is plain.
-  const unsigned char* const window_end = window + size;
-  if (plain < window_end) {
-    const auto run = static_cast<std::size_t>(window_end - plain);
-    room(run);
-    out = copy_plain(out, plain, run);
-    plain = window_end;
-  }
-  const bool took_tone =
-      last_key < STEP_COUNT ? replay.steps[last_key].tone != 0 : walk.last_took_tone;
-  walk = Walk{plain, out, took_tone};
+  finish_window(walk, plain, out, window + size, last_key);
 }
 
-} // namespace
+#if defined(DIASET_AVX512)
+// The window's turns, as offsets from its start, listed before the walk.
+std::uint16_t turn_offsets[WINDOW + 32];
+constexpr std::size_t TURN_BATCH = 32;
+
+// The walk over a list of the window's turns. A walk a map word at a time leaves its inner loop
+// after an unforeseeable number of turns, once a word, where this leaves one after a fixed
+// batch of them. Each word's turns are listed by compressing its byte offsets by its map.
+template <Checks checks, std::size_t COPY>
+DIASET_AVX512 void walk_list(Walk& walk, const unsigned char* window, std::size_t size) {
+  static_assert(checks != Checks::Tones, "the second tones are found a map word at a time");
+  std::size_t count = 0;
+  __m512i offsets = _mm512_set_epi16(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16,
+                                     15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  for (std::size_t w = 0; w * 64 < size; ++w)
+    for (unsigned half = 0; half < 2; ++half) {
+      const auto turns = static_cast<std::uint32_t>(own_turns[w] >> (32 * half));
+      _mm512_storeu_si512(turn_offsets + count, _mm512_maskz_compress_epi16(turns, offsets));
+      count += static_cast<unsigned>(std::popcount(turns));
+      offsets = _mm512_add_epi16(offsets, _mm512_set1_epi16(32));
+    }
+  const unsigned char* plain = walk.plain;
+  char* out = walk.out;
+  std::size_t last_key = STEP_COUNT;
+  for (std::size_t first = 0; first < count; first += TURN_BATCH) {
+    const std::size_t end = std::min(count, first + TURN_BATCH);
+    // Room for the plain bytes up to the batch's last turn and a longest step at each turn.
+    const unsigned char* const last_turn = window + turn_offsets[end - 1];
+    walk.out = out;
+    make_room(walk, static_cast<std::size_t>(std::max(last_turn - plain, std::ptrdiff_t{0})) +
+                        TURN_BATCH * MAX_STEP_SIZE);
+    out = walk.out;
+    for (std::size_t i = first; i < end; ++i) {
+      const unsigned char* const turn = window + turn_offsets[i];
+      if (turn < plain) continue;
+      const Replayed r = replay_turn<COPY>(turn, plain, out);
+      if constexpr (checks == Checks::None) continue;
+      last_key = r.key;
+      if (r.step.source != 0) [[unlikely]]
+        out = warn_at_turn(out, turn, true, false, plain);
+    }
+  }
+  finish_window(walk, plain, out, window + size, last_key);
+}
+#endif
 
 // The walk, built for the processor at hand: with AVX2 come BMI's one-instruction bit steps.
 template <Checks checks, std::size_t COPY>
@@ -519,11 +578,17 @@ DIASET_AVX2 void walk_wide(Walk& walk, const unsigned char* window, std::size_t 
 
 template <Checks checks, std::size_t COPY>
 void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
+#if defined(DIASET_AVX512)
+  if constexpr (checks != Checks::Tones)
+    if (widest_vectors) return walk_list<checks, COPY>(walk, window, size);
+#endif
 #if defined(DIASET_AVX2)
   if (wide_vectors) return walk_wide<checks, COPY>(walk, window, size);
 #endif
   walk_narrow<checks, COPY>(walk, window, size);
 }
+
+} // namespace
 
 void replay_steps() {
   // A turn reads the two bytes after its own and may copy a whole copy's worth of input from the
