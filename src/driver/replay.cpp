@@ -264,6 +264,33 @@ DIASET_AVX2 inline Classes classes_avx2(const unsigned char* from, __m256i low, 
 }
 #endif
 
+#if defined(DIASET_AVX512)
+// The same lookup over a whole map word at once, each class tested straight into a mask.
+DIASET_AVX512 inline std::uint64_t any_class(__m512i classes, std::uint8_t mask) {
+  return _mm512_test_epi8_mask(classes, _mm512_set1_epi8(static_cast<char>(mask)));
+}
+
+template <bool for_warnings>
+DIASET_AVX512 inline Classes classes_avx512(const unsigned char* from, __m512i low, __m512i high) {
+  const __m512i bytes = _mm512_loadu_si512(from);
+  const __m512i upper = _mm512_and_si512(_mm512_srli_epi16(bytes, 4), _mm512_set1_epi8(15));
+  const __m512i classes =
+      _mm512_and_si512(_mm512_shuffle_epi8(low, bytes), _mm512_shuffle_epi8(high, upper));
+  Classes c{};
+  c.vowels = any_class(classes, VOWEL_MASK);
+  c.marks = any_class(classes, MARK_MASK);
+  c.ds =
+      _mm512_cmpeq_epi8_mask(_mm512_or_si512(bytes, _mm512_set1_epi8(0x20)), _mm512_set1_epi8('d'));
+  c.escapes = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\\'));
+  if constexpr (for_warnings) {
+    c.high = _mm512_movepi8_mask(bytes);
+    c.tones = any_class(classes, TONE_MASK);
+    c.stops = any_class(classes, STOP_MASK);
+  }
+  return c;
+}
+#endif
+
 // The window's maps: its own turns and, for warnings, the breaks between runs of vowels and the
 // tones its vowels took. The byte after the window is read for the turns of its last byte.
 std::uint64_t own_turns[WINDOW / 64];
@@ -350,6 +377,36 @@ DIASET_AVX2 MapCarry map_window_wide(const unsigned char* from, std::size_t size
 }
 #endif
 
+#if defined(DIASET_AVX512)
+// The nibble tables once for each 128-bit lane, as the shuffles look up within lanes.
+struct NibbleTablesX4 {
+  std::array<std::uint8_t, 64> low, high;
+};
+
+constexpr NibbleTablesX4 nibble_tables_x4() {
+  NibbleTablesX4 t{};
+  for (std::size_t i = 0; i < 64; ++i) {
+    t.low[i] = NIBBLES.low[i % 16];
+    t.high[i] = NIBBLES.high[i % 16];
+  }
+  return t;
+}
+constexpr NibbleTablesX4 NIBBLES_X4 = nibble_tables_x4();
+
+template <bool for_warnings>
+DIASET_AVX512 MapCarry map_window_widest(const unsigned char* from, std::size_t size) {
+  MapCarry carry = map_start(from);
+  const __m512i low = _mm512_loadu_si512(NIBBLES_X4.low.data());
+  const __m512i high = _mm512_loadu_si512(NIBBLES_X4.high.data());
+  std::size_t word = 0;
+  for (; word * 64 + 64 <= size; ++word)
+    map_word<for_warnings>(word, classes_avx512<for_warnings>(from + word * 64, low, high),
+                           from + word * 64, 64, carry);
+  map_rest<for_warnings>(word, from, size, carry);
+  return carry;
+}
+#endif
+
 // For warnings: where the window's last break stands and its last tone ends, as addresses; 0
 // for none.
 struct WindowMap {
@@ -369,14 +426,19 @@ std::uintptr_t last_of(const std::uint64_t* words, const unsigned char* from, st
   return 0;
 }
 
+template <bool for_warnings> MapCarry map_chosen(const unsigned char* from, std::size_t size) {
+#if defined(DIASET_AVX512)
+  if (widest_vectors) return map_window_widest<for_warnings>(from, size);
+#endif
+#if defined(DIASET_AVX2)
+  if (wide_vectors) return map_window_wide<for_warnings>(from, size);
+#endif
+  return map_window_narrow<for_warnings>(from, size);
+}
+
 // Maps a window.
 template <bool for_warnings> WindowMap map_window(const unsigned char* from, std::size_t size) {
-#if defined(DIASET_AVX2)
-  const MapCarry carry = wide_vectors ? map_window_wide<for_warnings>(from, size)
-                                      : map_window_narrow<for_warnings>(from, size);
-#else
-  const MapCarry carry = map_window_narrow<for_warnings>(from, size);
-#endif
+  const MapCarry carry = map_chosen<for_warnings>(from, size);
   if constexpr (!for_warnings) return WindowMap{};
   return WindowMap{carry.high != 0, carry.second != 0, last_of(cluster_breaks, from, size, 0),
                    last_of(taken_tones, from, size, 1)};
