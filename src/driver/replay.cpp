@@ -444,7 +444,6 @@ template <bool for_warnings> WindowMap map_window(const unsigned char* from, std
                    last_of(taken_tones, from, size, 1)};
 }
 
-// The last break in a word of the map before a bit, or where it was before the word.
 // The last break in a map word below a bit (64: in the whole word), or the one before the word.
 std::uintptr_t last_break(const unsigned char* base, std::uint64_t breaks, unsigned bit,
                           std::uintptr_t before) {
