@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -127,6 +128,23 @@ TEST(Replay, EveryInstructionSetWritesAndWarnsAlike) {
   diaset::letter_form = diaset::LetterForm::Drawn;
   diaset::wide_vectors = had_wide;
   diaset::widest_vectors = had_widest;
+}
+
+TEST(Replay, FindsASecondToneWhereverTheMapsWindowsAndTheBlocksEnd) {
+  // The tone of "o." past the end of a window of the map, or of the bytes the fast path takes
+  // from a block, with the tone of "a'" before it in the same run.
+  std::vector<std::size_t> places;
+  for (std::size_t at = 4096 - 8; at <= 4096 + 8; ++at) places.push_back(at);
+  for (std::size_t at = 65536 - 56; at <= 65536 - 40; ++at) places.push_back(at);
+  for (const std::size_t at : places) {
+    const std::string text = std::string(at - 4, 'x') + " ba'o. x\n" + std::string(300, 'y');
+    const std::string both = render_warned(text, 65536);
+    std::size_t found = 0;
+    for (std::size_t p = both.find("second tone"); p != std::string::npos;
+         p = both.find("second tone", p + 1))
+      ++found;
+    EXPECT_EQ(found, 1u) << "with the o at byte " << at;
+  }
 }
 
 } // namespace

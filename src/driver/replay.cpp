@@ -314,8 +314,11 @@ inline void map_word(std::size_t word, const Classes& c, const unsigned char* at
   const std::uint64_t ds_next = c.ds >> 1 | ((after & DBit) != 0 ? last : 0);
   own_turns[word] = (c.vowels & marks_next) | (c.ds & ds_next) | c.escapes;
   if constexpr (!for_warnings) return;
+  // The bytes of the word in the window: past its end are no breaks, which would hide a run
+  // that goes on past the window.
+  const std::uint64_t valid = bits == 64 ? ~std::uint64_t{0} : (last << 1) - 1;
   const std::uint64_t in = c.vowels | c.marks;
-  const std::uint64_t breaks = ~(c.vowels | (c.marks & (in << 1 | carry.in_cluster)));
+  const std::uint64_t breaks = ~(c.vowels | (c.marks & (in << 1 | carry.in_cluster))) & valid;
   cluster_breaks[word] = breaks;
   carry.in_cluster = in >> 63;
   carry.high |= c.high;
@@ -326,7 +329,7 @@ inline void map_word(std::size_t word, const Classes& c, const unsigned char* at
   // The bytes after a tone in the same run: adding the tones to the run's bits carries each
   // first tone through the rest of its run and out at the break after it, so the sum differs
   // from the run exactly there. A run with a tone that reaches past the word carries out of it.
-  const std::uint64_t run = ~breaks & (bits == 64 ? ~std::uint64_t{0} : (last << 1) - 1);
+  const std::uint64_t run = ~breaks & valid;
   const std::uint64_t sum = run + taken, total = sum + carry.tone_open;
   const std::uint64_t after_tone = (total ^ run ^ taken) & run;
   carry.second |= c.stops & taken & after_tone;
@@ -467,7 +470,7 @@ enum class Checks { None, Escapes, Tones };
 struct Walk {
   const unsigned char* plain; // the first byte not yet written
   char* out;
-  bool last_took_tone; // whether the last turn's vowel took a tone
+  const unsigned char* last_turn; // the window's last turn, or null
 };
 
 // Room for a plain run and the longest turn after it, with the copies' spare bytes.
@@ -495,13 +498,18 @@ struct Replayed {
 
 // One turn: the plain run before it, then its step. COPY is how many bytes a step's copy takes:
 // STEP_COPY, or SHORT_COPY where every step is that short.
+// The step of the turn at a byte.
+inline std::size_t step_key(const unsigned char* turn) {
+  std::uint16_t pair;
+  std::memcpy(&pair, turn, sizeof pair);
+  return std::size_t{replay.pair_keys[pair]} + replay.third_keys[turn[2]];
+}
+
 template <std::size_t COPY>
 [[gnu::always_inline]] inline Replayed replay_turn(const unsigned char* turn,
                                                    const unsigned char*& plain, char*& out) {
   out = copy_plain(out, plain, static_cast<std::size_t>(turn - plain));
-  std::uint16_t pair;
-  std::memcpy(&pair, turn, sizeof pair);
-  const std::size_t key = std::size_t{replay.pair_keys[pair]} + replay.third_keys[turn[2]];
+  const std::size_t key = step_key(turn);
   // A copy, read before the stores through `out`, which could alias the table.
   const Step step = replay.steps[key];
   if constexpr (COPY == SHORT_COPY) {
@@ -522,7 +530,7 @@ template <std::size_t COPY>
 
 // The rest of a window is plain.
 void finish_window(Walk& walk, const unsigned char* plain, char* out,
-                   const unsigned char* window_end, std::size_t last_key) {
+                   const unsigned char* window_end, const unsigned char* last_turn) {
   walk.out = out;
   if (plain < window_end) {
     const auto run = static_cast<std::size_t>(window_end - plain);
@@ -531,7 +539,7 @@ void finish_window(Walk& walk, const unsigned char* plain, char* out,
     plain = window_end;
   }
   walk.plain = plain;
-  if (last_key < STEP_COUNT) walk.last_took_tone = replay.steps[last_key].tone != 0;
+  walk.last_turn = last_turn;
 }
 
 // The walk a map word at a time.
@@ -541,7 +549,7 @@ template <Checks checks, std::size_t COPY>
   // The walk's state in locals, which the stores through `out` cannot alias.
   const unsigned char* plain = walk.plain;
   char* out = walk.out;
-  std::size_t last_key = STEP_COUNT;                  // the last turn's step; none yet
+  const unsigned char* last_turn = nullptr;
   std::uintptr_t break_before = tone_word.last_break; // the last break before the map word
   std::uintptr_t tone_end = tone_word.last_tone_end;
   for (std::size_t w = 0; w * 64 < size; ++w) {
@@ -558,7 +566,7 @@ template <Checks checks, std::size_t COPY>
       if (turn < plain) continue;
       const Replayed r = replay_turn<COPY>(turn, plain, out);
       if constexpr (checks == Checks::None) continue;
-      last_key = r.key;
+      last_turn = turn;
       // Without a branch on whether the step took a tone: that is too even to predict.
       bool second = false;
       if constexpr (checks == Checks::Tones) {
@@ -575,7 +583,7 @@ template <Checks checks, std::size_t COPY>
   }
   if constexpr (checks == Checks::Tones) tone_word.last_break = break_before;
   if constexpr (checks == Checks::Tones) tone_word.last_tone_end = tone_end;
-  finish_window(walk, plain, out, window + size, last_key);
+  finish_window(walk, plain, out, window + size, last_turn);
 }
 
 #if defined(DIASET_AVX512)
@@ -601,13 +609,13 @@ DIASET_AVX512 void walk_list(Walk& walk, const unsigned char* window, std::size_
     }
   const unsigned char* plain = walk.plain;
   char* out = walk.out;
-  std::size_t last_key = STEP_COUNT;
+  const unsigned char* last_turn = nullptr;
   for (std::size_t first = 0; first < count; first += TURN_BATCH) {
     const std::size_t end = std::min(count, first + TURN_BATCH);
     // Room for the plain bytes up to the batch's last turn and a longest step at each turn.
-    const unsigned char* const last_turn = window + turn_offsets[end - 1];
+    const unsigned char* const batch_end = window + turn_offsets[end - 1];
     walk.out = out;
-    make_room(walk, static_cast<std::size_t>(std::max(last_turn - plain, std::ptrdiff_t{0})) +
+    make_room(walk, static_cast<std::size_t>(std::max(batch_end - plain, std::ptrdiff_t{0})) +
                         TURN_BATCH * MAX_STEP_SIZE);
     out = walk.out;
     for (std::size_t i = first; i < end; ++i) {
@@ -615,12 +623,12 @@ DIASET_AVX512 void walk_list(Walk& walk, const unsigned char* window, std::size_
       if (turn < plain) continue;
       const Replayed r = replay_turn<COPY>(turn, plain, out);
       if constexpr (checks == Checks::None) continue;
-      last_key = r.key;
+      last_turn = turn;
       if (r.step.source != 0) [[unlikely]]
         out = warn_at_turn(out, turn, true, false, plain);
     }
   }
-  finish_window(walk, plain, out, window + size, last_key);
+  finish_window(walk, plain, out, window + size, last_turn);
 }
 #endif
 
@@ -651,12 +659,25 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
 
 } // namespace
 
+// A turn that took its tone past the window's end: a second tone in one run if a tone was taken
+// since the last break. Returns where the output goes on.
+char* end_past_window(const Walk& walk) {
+  if (tone_word.last_tone_end > tone_word.last_break && is_punctuation_tone(walk.plain[-1])) {
+    output.pos = walk.out;
+    warn_second_tone(walk.last_turn, walk.plain);
+  } else {
+    output.pos = walk.out;
+  }
+  tone_word.last_tone_end = address(walk.plain);
+  return output.pos;
+}
+
 void replay_steps() {
   // A turn reads the two bytes after its own and may copy a whole copy's worth of input from the
   // byte after it; a plain run's first copy reads PLAIN_COPY bytes.
   if (input.end - input.pos <= static_cast<std::ptrdiff_t>(STEP_COPY)) return;
   const unsigned char* const last = input.end - STEP_COPY - 1;
-  Walk walk{input.pos, output.pos, false};
+  Walk walk{input.pos, output.pos, nullptr};
   while (walk.plain <= last) {
     const unsigned char* const window = walk.plain;
     const auto size = std::min(WINDOW, static_cast<std::size_t>(last - window) + 1);
@@ -676,11 +697,12 @@ void replay_steps() {
         walk_window<Checks::Escapes, SHORT_COPY>(walk, window, size);
       else
         walk_window<Checks::Escapes, STEP_COPY>(walk, window, size);
-      // The window's last break and last tone, or the one its last turn took past its end.
+      // The window's last break and last tone; then those of its last turn, if it took a tone
+      // past the window's end, where the map did not look.
       if (map.last_break != 0) tone_word.last_break = map.last_break;
       if (map.last_tone_end != 0) tone_word.last_tone_end = map.last_tone_end;
-      if (walk.plain > window + size && walk.last_took_tone)
-        tone_word.last_tone_end = address(walk.plain);
+      if (walk.plain > window + size && replay.steps[step_key(walk.last_turn)].tone != 0)
+        walk.out = end_past_window(walk);
     }
     // After the window's output, as the other warnings come after what was written before them.
     if (map.high) {
