@@ -1,5 +1,6 @@
 // UTF-8 input (-u): each Vietnamese letter, in every form it is typed in, is written as its VIQR
 // spelling is; everything else passes through as it came.
+#include "cpu/cpu.hpp"
 #include "driver/scan.hpp"
 #include "letters/letters.hpp"
 #include "render/glyph.hpp"
@@ -146,6 +147,29 @@ TEST(Utf8, LettersAcrossReadBlocksAreReadWhole) {
     for (const std::size_t block : {std::size_t{2}, std::size_t{3}, std::size_t{5}, std::size_t{17},
                                     std::size_t{64}, std::size_t{4096}, SIZE_MAX})
       EXPECT_EQ(render(text, InputForm::Utf8, form, block), whole) << "blocks of " << block;
+  }
+}
+
+TEST(Utf8, EveryPathReadsEveryLetterInEveryFormAlike) {
+  // Long enough for the fast path, each spelling at a shifting place in the map's words, with
+  // bytes that start no letter between: the byte-by-byte path, and the fast path built for each
+  // instruction set the processor has, write the same.
+  std::string text;
+  for (const diaset::Letter& l : diaset::LETTERS)
+    for (const std::string& spelling : spellings(l))
+      text += spelling + std::string(text.size() % 5, ' ') + "x\xC3(\xE1\xBB" + utf8(0x0301);
+  const bool had_wide = diaset::wide_vectors, had_widest = diaset::widest_vectors;
+  for (const LetterForm form : {LetterForm::Drawn, LetterForm::GlyphName}) {
+    const std::string slow = render(text, InputForm::Utf8, form, 1);
+    for (const bool widest : {false, true}) {
+      if (widest && !had_widest) continue;
+      diaset::widest_vectors = widest;
+      diaset::wide_vectors = widest && had_wide;
+      EXPECT_TRUE(render(text, InputForm::Utf8, form) == slow)
+          << (widest ? "AVX-512" : "SSE2") << " differs from the byte-by-byte path";
+    }
+    diaset::wide_vectors = had_wide;
+    diaset::widest_vectors = had_widest;
   }
 }
 

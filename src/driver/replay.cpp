@@ -22,6 +22,24 @@ namespace diaset {
 ReplayTables replay;
 bool short_steps;
 
+#if defined(DIASET_AVX512)
+// Each word's bits by compressing its byte offsets by it, 32 at a time.
+DIASET_AVX512 std::size_t list_bits(const std::uint64_t* words, std::size_t size,
+                                    std::uint16_t* offsets) {
+  std::size_t count = 0;
+  __m512i at = _mm512_set_epi16(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15,
+                                14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+  for (std::size_t w = 0; w * 64 < size; ++w)
+    for (unsigned half = 0; half < 2; ++half) {
+      const auto bits = static_cast<std::uint32_t>(words[w] >> (32 * half));
+      _mm512_storeu_si512(offsets + count, _mm512_maskz_compress_epi16(bits, at));
+      count += static_cast<unsigned>(std::popcount(bits));
+      at = _mm512_add_epi16(at, _mm512_set1_epi16(32));
+    }
+  return count;
+}
+#endif
+
 namespace {
 
 unsigned char representative(std::string_view bytes, std::size_t cls) {
@@ -589,24 +607,14 @@ template <Checks checks, std::size_t COPY>
 #if defined(DIASET_AVX512)
 // The window's turns, as offsets from its start, listed before the walk.
 std::uint16_t turn_offsets[WINDOW + 32];
-constexpr std::size_t TURN_BATCH = 32;
 
 // The walk over a list of the window's turns. A walk a map word at a time leaves its inner loop
 // after an unforeseeable number of turns, once a word, where this leaves one after a fixed
-// batch of them. Each word's turns are listed by compressing its byte offsets by its map.
+// batch of them.
 template <Checks checks, std::size_t COPY>
 DIASET_AVX512 void walk_list(Walk& walk, const unsigned char* window, std::size_t size) {
   static_assert(checks != Checks::Tones, "the second tones are found a map word at a time");
-  std::size_t count = 0;
-  __m512i offsets = _mm512_set_epi16(31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16,
-                                     15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
-  for (std::size_t w = 0; w * 64 < size; ++w)
-    for (unsigned half = 0; half < 2; ++half) {
-      const auto turns = static_cast<std::uint32_t>(own_turns[w] >> (32 * half));
-      _mm512_storeu_si512(turn_offsets + count, _mm512_maskz_compress_epi16(turns, offsets));
-      count += static_cast<unsigned>(std::popcount(turns));
-      offsets = _mm512_add_epi16(offsets, _mm512_set1_epi16(32));
-    }
+  const std::size_t count = list_bits(own_turns, size, turn_offsets);
   const unsigned char* plain = walk.plain;
   char* out = walk.out;
   const unsigned char* last_turn = nullptr;

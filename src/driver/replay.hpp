@@ -7,6 +7,7 @@
 // branch per byte is mispredicted often enough to cost more than all the rest.
 #pragma once
 
+#include "cpu/cpu.hpp"
 #include "render/vowel.hpp"
 
 #include <array>
@@ -88,6 +89,16 @@ struct ReplayTables {
 extern ReplayTables replay;
 // Whether every step fits SHORT_COPY.
 extern bool short_steps;
+
+// The walks go through a window's turns in batches of this many, with one check for room each.
+inline constexpr std::size_t TURN_BATCH = 32;
+
+#if defined(DIASET_AVX512)
+// Lists the offsets of the bits set in a window's map words, one bit for each byte from its
+// start, in order; returns how many. The list takes up to 32 entries past the last.
+DIASET_AVX512 std::size_t list_bits(const std::uint64_t* words, std::size_t size,
+                                    std::uint16_t* offsets);
+#endif
 
 // Fills the step table by running the byte-by-byte path on one representative of each class.
 void prepare_steps();

@@ -1,5 +1,6 @@
 #include "driver/utf8_scan.hpp"
 
+#include "cpu/cpu.hpp"
 #include "driver/replay.hpp"
 #include "driver/scan.hpp"
 #include "render/glyph.hpp"
@@ -14,6 +15,9 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
+#if defined(DIASET_AVX512)
+#include <immintrin.h>
 #endif
 
 namespace diaset {
@@ -182,7 +186,35 @@ std::uint64_t map_word_sse2(const unsigned char* from) {
 }
 #endif
 
+#if defined(DIASET_AVX512)
+// The same over a whole word at once, each test straight into a mask.
+DIASET_AVX512 void map_letter_starts_wide(const unsigned char* from, std::size_t size) {
+  static_assert(VOWELS == "aeiouyAEIOUY");
+  std::size_t word = 0;
+  for (; word * 64 + 64 <= size; ++word) {
+    const __m512i bytes = _mm512_loadu_si512(from + word * 64);
+    const __m512i next = _mm512_loadu_si512(from + word * 64 + 1);
+    const __m512i low = _mm512_sub_epi8(bytes, _mm512_set1_epi8(static_cast<char>(0xC3)));
+    const std::uint64_t leads =
+        _mm512_cmple_epu8_mask(low, _mm512_set1_epi8(3)) |
+        _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(static_cast<char>(0xE1)));
+    const __m512i folded = _mm512_or_si512(bytes, _mm512_set1_epi8(0x20));
+    std::uint64_t vowels = 0;
+    for (const char letter : {'a', 'e', 'i', 'o', 'u', 'y'})
+      vowels |= _mm512_cmpeq_epi8_mask(folded, _mm512_set1_epi8(letter));
+    const std::uint64_t mark_leads = _mm512_cmpeq_epi8_mask(
+        _mm512_or_si512(next, _mm512_set1_epi8(1)), _mm512_set1_epi8(static_cast<char>(0xCD)));
+    letter_starts[word] = leads | (vowels & mark_leads);
+  }
+  for (; word * 64 < size; ++word)
+    letter_starts[word] = map_word(from + word * 64, std::min<std::size_t>(size - word * 64, 64));
+}
+#endif
+
 void map_letter_starts(const unsigned char* from, std::size_t size) {
+#if defined(DIASET_AVX512)
+  if (widest_vectors) return map_letter_starts_wide(from, size);
+#endif
   for (std::size_t word = 0; word * 64 < size; ++word) {
     const std::size_t bits = std::min<std::size_t>(size - word * 64, 64);
 #if defined(__SSE2__)
@@ -220,6 +252,70 @@ int whole_letter(const unsigned char* at) {
              : letter;
 }
 
+// Room for a plain run and a longest letter after each of the next starts, with the copies'
+// spare bytes.
+char* make_room(char* out, std::size_t run, std::size_t starts) {
+  if (output.end - out >=
+      static_cast<std::ptrdiff_t>(run + PLAIN_COPY + starts * sizeof(LetterText)))
+    return out;
+  output.pos = out;
+  drain_output();
+  return output.pos;
+}
+
+// One mapped byte: the plain run before it and its letter, or nothing where it makes none.
+[[gnu::always_inline]] inline void take_start(const unsigned char* start,
+                                              const unsigned char*& plain, char*& out) {
+  // The letter before read it, as one of its own bytes or one it found no letter in.
+  if (start < plain) return;
+  // Most letters are precomposed, with no mark after them: read here, in memory.
+  const int letter = whole_letter(start);
+  if (letter == NO_LETTER) return; // no letter: copied with the run
+  out = copy_plain(out, plain, static_cast<std::size_t>(start - plain));
+  if (letter >= 0) {
+    const LetterText& text = letter_texts[static_cast<std::size_t>(letter)];
+    std::memcpy(out, text.bytes, 16);
+    if (text.size > 16) std::memcpy(out + 16, text.bytes + 16, sizeof text.bytes - 16);
+    out += text.size;
+    plain = start + (start[0] == 0xE1 ? 3 : 2);
+    return;
+  }
+  output.pos = out;
+  input.pos = start + 1;
+  scan_utf8_byte(*start);
+  out = output.pos;
+  plain = input.pos;
+}
+
+// The starts a map word at a time.
+void walk_words(const unsigned char* window, std::size_t size, const unsigned char*& plain,
+                char*& out) {
+  for (std::size_t word = 0; word * 64 < size; ++word) {
+    const unsigned char* const base = window + word * 64;
+    if (letter_starts[word] != 0 && plain < base + 64)
+      out = make_room(out, static_cast<std::size_t>(base + 64 - plain), 64);
+    for (std::uint64_t map = letter_starts[word]; map != 0; map &= map - 1)
+      take_start(base + std::countr_zero(map), plain, out);
+  }
+}
+
+#if defined(DIASET_AVX512)
+std::uint16_t start_offsets[WINDOW + 32];
+
+// The starts from a list, in batches, so that the loops end where foreseen.
+DIASET_AVX512 void walk_list(const unsigned char* window, std::size_t size,
+                             const unsigned char*& plain, char*& out) {
+  const std::size_t count = list_bits(letter_starts, size, start_offsets);
+  for (std::size_t first = 0; first < count; first += TURN_BATCH) {
+    const std::size_t end = std::min(count, first + TURN_BATCH);
+    const unsigned char* const batch_end = window + start_offsets[end - 1];
+    out = make_room(out, static_cast<std::size_t>(std::max(batch_end - plain, std::ptrdiff_t{0})),
+                    TURN_BATCH);
+    for (std::size_t i = first; i < end; ++i) take_start(window + start_offsets[i], plain, out);
+  }
+}
+#endif
+
 // Walks the block at hand from letter to letter, and returns where fewer than a map's worth of
 // bytes are left. A turn reads at most ten bytes: a base of three, two marks, and a third mark
 // that spoils the letter, or the lead of a character that is no mark; so a turn mapped here
@@ -227,51 +323,22 @@ int whole_letter(const unsigned char* at) {
 void walk_letters() {
   const unsigned char* const block_end = input.end;
   char* out = output.pos;
-  // Room for a plain run and the longest letter after it, with the copies' spare bytes.
-  const auto make_room = [&](std::size_t run) {
-    if (output.end - out >= static_cast<std::ptrdiff_t>(run + PLAIN_COPY + sizeof(LetterText)))
-      return;
-    output.pos = out;
-    drain_output();
-    out = output.pos;
-  };
   while (block_end - input.pos > static_cast<std::ptrdiff_t>(AHEAD + PLAIN_COPY)) {
     const unsigned char* const window = input.pos;
     const auto size =
         std::min(WINDOW, static_cast<std::size_t>(block_end - window) - AHEAD - PLAIN_COPY);
     map_letter_starts(window, size);
     const unsigned char* plain = window;
-    for (std::size_t word = 0; word * 64 < size; ++word) {
-      const unsigned char* const base = window + word * 64;
-      for (std::uint64_t map = letter_starts[word]; map != 0; map &= map - 1) {
-        const unsigned char* const start = base + std::countr_zero(map);
-        // The letter before read it, as one of its own bytes or one it found no letter in.
-        if (start < plain) continue;
-        // Most letters are precomposed, with no mark after them: read here, in memory.
-        const int letter = whole_letter(start);
-        if (letter == NO_LETTER) continue; // no letter: copied with the run
-        const auto run = static_cast<std::size_t>(start - plain);
-        make_room(run);
-        out = copy_plain(out, plain, run);
-        if (letter >= 0) {
-          const LetterText& text = letter_texts[static_cast<std::size_t>(letter)];
-          std::memcpy(out, text.bytes, 16);
-          if (text.size > 16) std::memcpy(out + 16, text.bytes + 16, sizeof text.bytes - 16);
-          out += text.size;
-          plain = start + (start[0] == 0xE1 ? 3 : 2);
-          continue;
-        }
-        output.pos = out;
-        input.pos = start + 1;
-        scan_utf8_byte(*start);
-        out = output.pos;
-        plain = input.pos;
-      }
-    }
+#if defined(DIASET_AVX512)
+    if (widest_vectors)
+      walk_list(window, size, plain, out);
+    else
+#endif
+      walk_words(window, size, plain, out);
     const unsigned char* const window_end = window + size;
     if (plain < window_end) {
       const auto run = static_cast<std::size_t>(window_end - plain);
-      make_room(run);
+      out = make_room(out, run, 0);
       out = copy_plain(out, plain, run);
       plain = window_end;
     }
