@@ -103,8 +103,8 @@ void prepare_steps() {
   replay.third_keys = THIRD_KEY;
   short_steps = true;
   for (const Step& step : replay.steps) short_steps = short_steps && step.size <= SHORT_COPY;
-  for (std::size_t key = 0; key < STEP_COUNT; ++key)
-    if (short_steps && replay.steps[key].source == 0)
+  for (std::size_t key = 0; short_steps && key < STEP_COUNT; ++key)
+    if (replay.steps[key].source == 0)
       std::memcpy(replay.short_texts[key], replay.texts + replay.steps[key].text,
                   replay.steps[key].size);
   input = saved_input;
@@ -670,14 +670,12 @@ void walk_window(Walk& walk, const unsigned char* window, std::size_t size) {
 // A turn that took its tone past the window's end: a second tone in one run if a tone was taken
 // since the last break. Returns where the output goes on.
 char* end_past_window(const Walk& walk) {
-  if (tone_word.last_tone_end > tone_word.last_break && is_punctuation_tone(walk.plain[-1])) {
-    output.pos = walk.out;
-    warn_second_tone(walk.last_turn, walk.plain);
-  } else {
-    output.pos = walk.out;
-  }
+  const bool second =
+      tone_word.last_tone_end > tone_word.last_break && is_punctuation_tone(walk.plain[-1]);
+  char* const out =
+      second ? warn_at_turn(walk.out, walk.last_turn, false, true, walk.plain) : walk.out;
   tone_word.last_tone_end = address(walk.plain);
-  return output.pos;
+  return out;
 }
 
 void replay_steps() {
